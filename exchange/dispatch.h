@@ -1,0 +1,19 @@
+// The receiver's dispatch: each datagram goes by its first byte to the server handler ('m', 'n',
+// 'o') or to the peer handler (everything else). Runs on the receiver thread only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "exchange/position_message.h"
+#include "exchange/socket_address.h"
+
+// One received datagram of `length` bytes (1 to 152) from `sender`.
+void handleDatagram(const uint8_t* bytes, size_t length, const SocketAddress& sender);
+
+// Peer handler: answers a locate request with the own fix, sent to the sender's address and port
+// (endpointBound is not consulted: only a valid socket and a fix are needed).
+void handlePeerMessage(const PositionMessage& message, const SocketAddress& sender);
+
+// Server handler: target reports from the tracking server.
+void handleServerMessage(const PositionMessage& message, const SocketAddress& sender);

@@ -1,0 +1,16 @@
+#include "exchange/socket_address.h"
+
+SocketAddress destinationFor(uint32_t addressNetworkOrder, uint16_t wirePort) {
+    SocketAddress to{};
+    to.family = kAfInet;
+    // The number whose little-endian bytes read, first byte first, as wirePort: 28695 is stored
+    // as 6000 and 6000 as 28695.
+    to.portField = static_cast<uint16_t>((wirePort >> 8) | (wirePort << 8));
+    to.address = addressNetworkOrder;
+    return to;
+}
+
+uint16_t wirePortOf(const SocketAddress& address) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(&address.portField);
+    return static_cast<uint16_t>(uint16_t(bytes[0]) << 8 | uint16_t(bytes[1]));
+}

@@ -1,0 +1,71 @@
+// Module-wide state. Everything the module remembers lives here from process attach to process
+// detach; there are no objects with a shorter life. Each field says who writes it and how the
+// threads that share it are kept from a half-written value.
+//
+// Threads: the host's thread (exports, dialogs, timer procedures), the receiver thread (from
+// attach to detach) and the poll thread (while CDPD polling runs).
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+
+#include "cdpd/cdpd_address.h"
+#include "gpsdriver/zqgps_record.h"
+#include "module/platform.h"
+#include "threeg/threeg_target.h"
+
+constexpr int kPathChars = 260;
+constexpr int kServerNameChars = 256;   // 512 bytes in the registry
+constexpr int kAccountIdChars = 16;     // 32 bytes in the registry
+constexpr int kTrackFileNameBytes = 256;
+
+struct ModuleState {
+    void* moduleInstance;   // attach
+    void* hostWindow;       // the exports that take a window; nulled at detach
+
+    SocketHandle udpSocket = kNoSocket;  // attach; closed at detach
+    bool endpointBound;                  // attach: true once the bind succeeded
+
+    // Set at load; attach clears it when it starts the receiver, detach sets it again so the
+    // receiver's loop ends.
+    std::atomic<bool> receiverStop{true};
+
+    // The driver fills ownFix on request, from the receiver thread and the host's thread. Whoever
+    // fills it holds ownFixLock from the fill until the message built from it is complete, so a
+    // message is always built from one complete fill (see own_fix.h).
+    ZQGPS_POSITIONALDATA ownFix;
+    std::mutex ownFixLock;
+
+    char16_t documentsFolder[kPathChars];  // attach: "\My Documents"
+    char16_t windowsFolder[kPathChars];    // attach: "\Windows"
+
+    char lastTrackFileName[kTrackFileNameBytes];  // the receiver, at each track-file append
+
+    // Settings. One unit more than the registry buffer, always zero, so a value that fills its
+    // buffer to the brim still reads as a terminated text.
+    char16_t serverName[kServerNameChars + 1];  // attach (registry), server dialog
+    uint32_t serverAddress;                     // server link, server dialog; 0 = unresolved
+    char16_t accountId[kAccountIdChars + 1];    // attach (registry), account dialog
+
+    CdpdAddress cdpdList[kCdpdCapacity];  // attach (file), CDPD dialogs
+    int32_t cdpdCount;
+    int32_t serialPortIndex;   // the list file's two header words, kept as read
+    int32_t modemModelIndex;
+    int32_t cdpdSelection;     // CDPD dialogs; -1 when no row is selected
+
+    ThreeGTarget targetList[kTargetCapacity];  // attach (file), 3G dialogs; the receiver writes
+    int32_t targetCount;                       // lastLongitude/lastLatitude
+    int32_t targetSelection;                   // 3G dialogs
+
+    std::atomic<int32_t> pollCounters[kCdpdCapacity];  // tick timer and poll thread
+    std::atomic<bool> pollActive;                      // cdpdStartTrack, cdpdStopTrack
+    uintptr_t tickTimer;   // cdpdStartTrack
+    uintptr_t trackTimer;  // ThreeGStartTrack, ThreeGStopTrack; 0 = not tracking
+    uintptr_t sendTimer;   // ThreeGStartSend, ThreeGStopSend; 0 = not sending
+};
+
+extern ModuleState moduleState;
+
+// The registry key of both settings, under the current user.
+extern const char16_t kSettingsKey[];

@@ -1,0 +1,12 @@
+# Native GoogleTest binaries over the portable core. Each area keeps its block.
+
+# --- module and exchange ---
+lorvane_core_test(text_test core/text_test.cpp)
+lorvane_core_test(position_message_test core/position_message_test.cpp)
+lorvane_core_test(module_core_test core/settings_test.cpp core/own_fix_test.cpp core/dispatch_test.cpp)
+
+# --- gpsdriver ---
+
+# --- tracklog and lists ---
+
+# --- number entry ---
