@@ -1,6 +1,10 @@
 // Reading gpsd's JSON watch stream into the driver's fix record. The driver stand-in connects to
 // gpsd (the standard GPS service), sends kGpsdWatchCommand, and feeds every byte it receives to
 // feedGpsdStream; this part knows nothing of sockets, so it is tested and fuzzed natively.
+//
+// Only TPV reports make news. A TPV carries no satellite count or hdop (gpsd sends those in SKY
+// reports), so the record leaves both 0. *latest is written only when Fix is returned; after
+// None or NoFix it holds what it held before.
 #pragma once
 
 #include <cstddef>

@@ -6,7 +6,9 @@ lorvane_core_test(position_message_test core/position_message_test.cpp)
 lorvane_core_test(module_core_test core/settings_test.cpp core/own_fix_test.cpp core/dispatch_test.cpp)
 
 # --- gpsdriver ---
+lorvane_core_test(gpsd_stream_test core/gpsd_stream_test.cpp LIBS gpsdriver_core)
 
 # --- tracklog and lists ---
 
 # --- number entry ---
+lorvane_core_test(number_entry_test core/number_entry_test.cpp)

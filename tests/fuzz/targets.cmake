@@ -4,7 +4,9 @@
 lorvane_fuzz_target(fuzz_received_message fuzz/fuzz_received_message.cpp LIBS lorvane_core)
 
 # --- gpsdriver ---
+lorvane_fuzz_target(fuzz_gpsd_stream fuzz/fuzz_gpsd_stream.cpp LIBS gpsdriver_core)
 
 # --- tracklog and lists ---
 
 # --- number entry ---
+lorvane_fuzz_target(fuzz_number_entry fuzz/fuzz_number_entry.cpp LIBS lorvane_core)

@@ -1,0 +1,46 @@
+# Wine-hosted tests: the real DLLs loaded with LoadLibraryW, real UDP, real registry and files.
+# The test scripts start Wine (prefix, Xvfb, wineserver) before ctest; run them with -j1.
+
+add_executable(keepalive wine/keepalive.cpp)
+
+add_library(wine_support STATIC wine/wine_support.cpp)
+target_link_libraries(wine_support PUBLIC ws2_32)
+target_include_directories(wine_support PUBLIC ${PROJECT_SOURCE_DIR})
+lorvane_warnings(wine_support)
+
+# lorvane_wine_test(name source...): one ctest entry per GoogleTest binary, run under Wine.
+function(lorvane_wine_test name)
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE wine_support GTest::gtest_main)
+    add_dependencies(${name} lorvane gpsdriver)
+    lorvane_warnings(${name})
+    add_test(NAME wine.${name} COMMAND ${name})
+    # A crash in a background thread can still end with exit code 0 and PASSED.
+    set_tests_properties(wine.${name} PROPERTIES
+        FAIL_REGULAR_EXPRESSION "Unhandled (exception|page fault)"
+        RESOURCE_LOCK udp28695)
+endfunction()
+
+lorvane_wine_test(module_wine_test wine/module_test.cpp)
+
+# The driver stand-in against a gpsd replaying a route of ours.
+add_executable(gpsdriver_probe wine/gpsdriver_probe.cpp)
+target_include_directories(gpsdriver_probe PRIVATE ${PROJECT_SOURCE_DIR})
+add_dependencies(gpsdriver_probe gpsdriver)
+lorvane_warnings(gpsdriver_probe)
+add_test(NAME wine.gpsdriver_gpsfake
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/gpsdriver_gpsfake.sh
+                 ${CMAKE_BINARY_DIR}/bin ${PROJECT_SOURCE_DIR}/tests/data/route-north.nmea 29471)
+set_tests_properties(wine.gpsdriver_gpsfake PROPERTIES
+    PASS_REGULAR_EXPRESSION "probe: passed"
+    FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)")
+
+# A locate request from a Linux socket, answered by the module's receiver with the replayed fix.
+add_test(NAME wine.locate_over_udp
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/locate_over_udp.sh
+                 ${CMAKE_BINARY_DIR}/bin ${PROJECT_SOURCE_DIR}/build/native/bin
+                 ${PROJECT_SOURCE_DIR}/tests/data/route-east.nmea 29472)
+set_tests_properties(wine.locate_over_udp PROPERTIES
+    PASS_REGULAR_EXPRESSION "locate: passed"
+    FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
+    RESOURCE_LOCK udp28695)

@@ -1,0 +1,85 @@
+// The library's entry: process attach sets the module up in a fixed order, process detach takes
+// it down so that nothing of ours runs after the module's code is gone.
+#define WIN32_LEAN_AND_MEAN
+#include <winsock2.h>
+#include <windows.h>
+
+#include <cstring>
+
+#include "exchange/receiver_win.h"
+#include "exchange/socket_address.h"
+#include "module/module_state.h"
+#include "module/settings.h"
+#include "module/text.h"
+
+namespace {
+
+void setFolders() {
+    copyToWide("\\Windows", moduleState.windowsFolder);
+    copyToWide("\\My Documents", moduleState.documentsFolder);
+}
+
+// The local endpoint: any address, port 28695 on the wire (the port field holds the number 6000,
+// whose little-endian bytes 0x70 0x17 the network reads as 28695).
+sockaddr_in localEndpoint() {
+    SocketAddress local = destinationFor(INADDR_ANY, kDevicePort);
+    sockaddr_in endpoint;
+    std::memcpy(&endpoint, &local, sizeof endpoint);
+    return endpoint;
+}
+
+void openEndpoint() {
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    moduleState.udpSocket = s == INVALID_SOCKET ? kNoSocket : static_cast<SocketHandle>(s);
+    if (s == INVALID_SOCKET) {
+        moduleState.receiverStop = false;  // no socket: no bind and no receiver
+        return;
+    }
+    sockaddr_in endpoint = localEndpoint();
+    if (bind(s, reinterpret_cast<sockaddr*>(&endpoint), sizeof endpoint) == 0)
+        moduleState.endpointBound = true;
+    // The receiver runs whether or not the bind succeeded.
+    if (moduleState.receiverStop)
+        startReceiver();
+}
+
+void attach(HINSTANCE instance) {
+    WSADATA data;
+    WSAStartup(0x0101, &data);
+    moduleState.moduleInstance = instance;
+    setFolders();
+    std::memset(moduleState.accountId, 0, sizeof moduleState.accountId);
+    openEndpoint();
+    readSettings();
+}
+
+void detach(bool processEnding) {
+    SOCKET s = static_cast<SOCKET>(moduleState.udpSocket);
+    if (processEnding) {
+        // Every other thread is gone already; only the socket and Winsock are left to release.
+        closesocket(s);
+        WSACleanup();
+        return;
+    }
+    moduleState.receiverStop = true;
+    moduleState.hostWindow = nullptr;  // a receiver still at work reaches no window
+    closesocket(s);                    // ends a receive under way
+    stopReceiver();
+    WSACleanup();
+}
+
+} // namespace
+
+BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        attach(instance);
+        break;
+    case DLL_PROCESS_DETACH:
+        detach(reserved != nullptr);
+        break;
+    default:  // thread attach and detach change nothing
+        break;
+    }
+    return TRUE;
+}

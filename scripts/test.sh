@@ -1,0 +1,41 @@
+#!/usr/bin/env bash
+# Builds and runs every test: the native core (ASan + UBSan, then ThreadSanitizer, with the fuzz
+# targets' bounded runs) and the Win32 DLLs under Wine.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+export PATH="$PATH:/usr/sbin:/sbin"
+
+bash scripts/setup.sh
+
+status=0
+run_ctest() {  # dir, extra args...
+    local dir="$1"
+    shift
+    (cd "$dir" && ctest --output-on-failure --timeout 300 "$@") || status=1
+}
+
+echo "== native: portable core, ASan + UBSan, fuzz targets"
+cmake --preset native >/dev/null
+cmake --build --preset native
+run_ctest build/native -j2
+
+echo "== native: ThreadSanitizer"
+cmake --preset tsan >/dev/null
+cmake --build --preset tsan
+run_ctest build/tsan -j2
+
+echo "== mingw: DLLs under Wine"
+cmake --preset mingw >/dev/null
+cmake --build --preset mingw
+source scripts/wine-session.sh
+trap wine_session_stop EXIT
+wine_session_start "$root/build/mingw"
+run_ctest build/mingw -j1
+wine_session_stop
+trap - EXIT
+
+if [ $status -ne 0 ]; then
+    echo "make test: FAILED"
+fi
+exit $status

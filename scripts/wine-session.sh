@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# Sourced by the test and demo scripts: a Wine prefix of the build's own, a virtual X display,
+# and a persistent wineserver, started before ctest (Wine's services otherwise keep ctest waiting
+# on inherited pipes) and stopped afterwards.
+#
+#   wine_session_start BUILD_DIR [STATE_DIR]
+#       exports WINEPREFIX (STATE_DIR/wineprefix), WINEDEBUG and DISPLAY; drive L: is
+#       STATE_DIR/devroot, the device's own file-system root. STATE_DIR defaults to BUILD_DIR.
+#   wine_session_stop
+
+wine_session_start() {
+    local build="$1" state="${2:-$1}"
+    export WINEPREFIX="$state/wineprefix"
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="   # no Mono or Gecko prompts in a new prefix
+    mkdir -p "$state/devroot"
+
+    # A display first: a desktop started without one stays without one.
+    local fdfile
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+    WINE_SESSION_XVFB=$!
+    local i
+    for i in $(seq 1 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine: creating the prefix $WINEPREFIX"
+        wineboot -i >/dev/null 2>&1 || true
+        wineserver -w
+        # Unmanaged windows (each window otherwise costs seconds under Xvfb), and no crash dialog
+        # (a crash would otherwise hang on it).
+        wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+        wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+        wineserver -w
+    fi
+    ln -sfn "$state/devroot" "$WINEPREFIX/dosdevices/l:"
+
+    wineserver -p
+    # Touch the desktop once and keep a program alive, so each test starts in a fraction of a second.
+    if [ -f "$build/bin/keepalive.exe" ]; then
+        exec {WINE_SESSION_KEEPALIVE_FD}< <(wine "$build/bin/keepalive.exe" 2>/dev/null)
+        local line=""
+        read -r -t 60 line <&"$WINE_SESSION_KEEPALIVE_FD" || true
+        line=${line%$'\r'}
+        [ "$line" = "ready" ] || echo "wine: keepalive did not start (got '$line')" >&2
+    fi
+}
+
+wine_session_stop() {
+    wineserver -k 2>/dev/null || true
+    if [ -n "${WINE_SESSION_XVFB:-}" ]; then
+        kill "$WINE_SESSION_XVFB" 2>/dev/null || true
+        wait "$WINE_SESSION_XVFB" 2>/dev/null || true
+    fi
+    WINE_SESSION_XVFB=""
+}

@@ -1,0 +1,130 @@
+// lorvane.dll loaded for real with LoadLibraryW under Wine: exports, attach with and without
+// settings, the endpoint, and detach leaving no thread of ours behind.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/wine/wine_support.h"
+
+namespace {
+
+class Module : public testing::Test {
+  protected:
+    void SetUp() override {
+        WSADATA data;
+        ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+        ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
+        clearSettings();
+        baseline = threadCount();
+    }
+    void TearDown() override {
+        if (module != nullptr)
+            FreeLibrary(module);
+        WSACleanup();
+    }
+    void load() {
+        module = LoadLibraryW(L"lorvane.dll");
+        ASSERT_NE(module, nullptr) << "LoadLibraryW failed, error " << GetLastError();
+    }
+    void unload() {
+        ASSERT_TRUE(FreeLibrary(module));
+        module = nullptr;
+    }
+    HMODULE module = nullptr;
+    int baseline = 0;
+};
+
+// Threads of ours while the module is loaded: its receiver and the driver's gpsd reader.
+constexpr int kOurThreads = 2;
+
+TEST_F(Module, CopyAssignmentIsExportedUnderItsDecoratedName) {
+    load();
+    // x64 member functions take `this` first, like a free function would.
+    using Assign = void* (*)(void* self, const void* other);
+    auto assign = reinterpret_cast<Assign>(
+        reinterpret_cast<void*>(GetProcAddress(module, "??4CMarvolt@@QEAAAEAV0@AEBV0@@Z")));
+    ASSERT_NE(assign, nullptr);
+    char a = 0, b = 0;
+    EXPECT_EQ(assign(&a, &b), &a) << "the copy assignment returns the object assigned to";
+}
+
+TEST_F(Module, AttachWithoutSettingsWritesTheDefaultServerNameBackWhole) {
+    load();
+    std::string stored = readSettingBytes(L"QVServerName");
+    ASSERT_EQ(stored.size(), 512u);
+    std::wstring name(reinterpret_cast<const wchar_t*>(stored.data()));
+    EXPECT_EQ(name, L"lorvane-tracker");
+    for (size_t i = name.size() * 2; i < stored.size(); ++i)
+        ASSERT_EQ(stored[i], 0) << "stale byte at " << i;
+    EXPECT_TRUE(readSettingBytes(L"QVID").empty()) << "the account ID is never invented";
+}
+
+TEST_F(Module, AttachKeepsAStoredServerName) {
+    writeSettingText(L"QVServerName", L"tracker.test", 512);
+    std::string before = readSettingBytes(L"QVServerName");
+    load();
+    EXPECT_EQ(readSettingBytes(L"QVServerName"), before);
+}
+
+TEST_F(Module, TheEndpointHoldsUdpPort28695) {
+    load();
+    SOCKET probe = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in endpoint{};
+    endpoint.sin_family = AF_INET;
+    endpoint.sin_port = htons(28695);
+    EXPECT_NE(bind(probe, reinterpret_cast<sockaddr*>(&endpoint), sizeof endpoint), 0);
+    EXPECT_EQ(WSAGetLastError(), WSAEADDRINUSE);
+    closesocket(probe);
+    unload();
+    // Released at detach: the port can be bound again.
+    probe = socket(AF_INET, SOCK_DGRAM, 0);
+    EXPECT_EQ(bind(probe, reinterpret_cast<sockaddr*>(&endpoint), sizeof endpoint), 0)
+        << "error " << WSAGetLastError();
+    closesocket(probe);
+}
+
+TEST_F(Module, PortTakenStillAttachesRunsTheReceiverWithoutSpinningAndDetachesCleanly) {
+    SOCKET holder = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in endpoint{};
+    endpoint.sin_family = AF_INET;
+    endpoint.sin_port = htons(28695);
+    ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr*>(&endpoint), sizeof endpoint), 0);
+
+    load();
+    EXPECT_EQ(waitForThreadCount(baseline + kOurThreads, 5000), baseline + kOurThreads);
+
+    // The receiver's socket is unbound. Windows fails every receive on it at once (Wine blocks
+    // it instead): a receiver that retried without pause would burn a whole core over this
+    // second; ours waits between tries.
+    FILETIME created, ended, kernelBefore, userBefore, kernelAfter, userAfter;
+    GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernelBefore, &userBefore);
+    Sleep(1000);
+    GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernelAfter, &userAfter);
+    auto ticks = [](FILETIME t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    ULONGLONG busy = ticks(kernelAfter) - ticks(kernelBefore) + ticks(userAfter) - ticks(userBefore);
+    EXPECT_LT(busy, 2500000u) << "CPU time in 100 ns units over one second: the receiver spins";
+
+    unload();
+    EXPECT_EQ(waitForThreadCount(baseline, 5000), baseline);
+    closesocket(holder);
+}
+
+TEST_F(Module, DetachLeavesNoThreadOfOurs) {
+    load();
+    EXPECT_EQ(waitForThreadCount(baseline + kOurThreads, 5000), baseline + kOurThreads);
+    unload();
+    EXPECT_EQ(waitForThreadCount(baseline, 5000), baseline);
+}
+
+TEST_F(Module, RapidLoadAndUnloadNeitherCrashesNorLeavesThreads) {
+    // Many of these detach before the threads created at attach could ever start.
+    for (int i = 0; i < 50; ++i) {
+        load();
+        if (i % 5 == 0)
+            Sleep(10);
+        unload();
+    }
+    EXPECT_EQ(waitForThreadCount(baseline, 5000), baseline);
+}
+
+} // namespace

@@ -1,0 +1,86 @@
+#include "tests/wine/wine_support.h"
+
+#include <tlhelp32.h>
+
+#include <vector>
+
+const wchar_t kSettingsKeyPath[] = L"Software\\Orlisk Inc.\\Orlisk GPS\\3.0";
+
+void clearSettings() { RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath); }
+
+std::string readSettingBytes(const wchar_t* valueName) {
+    std::vector<char> bytes(4096);
+    DWORD size = static_cast<DWORD>(bytes.size());
+    if (RegGetValueW(HKEY_CURRENT_USER, kSettingsKeyPath, valueName, RRF_RT_ANY, nullptr,
+                     bytes.data(), &size) != ERROR_SUCCESS)
+        return {};
+    return std::string(bytes.data(), size);
+}
+
+void writeSettingText(const wchar_t* valueName, const std::wstring& text, DWORD size) {
+    std::vector<char> bytes(size, 0);
+    memcpy(bytes.data(), text.data(), std::min<size_t>(size, text.size() * 2));
+    HKEY key;
+    RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKeyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                    &key, nullptr);
+    RegSetValueExW(key, valueName, 0, REG_SZ, reinterpret_cast<BYTE*>(bytes.data()), size);
+    RegCloseKey(key);
+}
+
+int threadCount() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    THREADENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    DWORD self = GetCurrentProcessId();
+    for (BOOL ok = Thread32First(snapshot, &entry); ok; ok = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == self)
+            ++count;
+    CloseHandle(snapshot);
+    return count;
+}
+
+int waitForThreadCount(int expected, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    int count = threadCount();
+    while (count != expected && GetTickCount() - start < timeoutMs) {
+        Sleep(20);
+        count = threadCount();
+    }
+    return count;
+}
+
+bool enterDeviceRoot() {
+    if (!SetCurrentDirectoryW(L"L:\\"))
+        return false;
+    CreateDirectoryW(L"L:\\Windows", nullptr);
+    CreateDirectoryW(L"L:\\My Documents", nullptr);
+    return true;
+}
+
+SOCKET openLoopbackSocket() {
+    SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
+    if (s == INVALID_SOCKET)
+        return s;
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        closesocket(s);
+        return INVALID_SOCKET;
+    }
+    return s;
+}
+
+int receiveWithin(SOCKET s, char* buffer, int size, DWORD timeoutMs, sockaddr_in* from) {
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(s, &readable);
+    timeval limit{static_cast<long>(timeoutMs / 1000), static_cast<long>(timeoutMs % 1000) * 1000};
+    if (select(0, &readable, nullptr, nullptr, &limit) != 1)
+        return -1;
+    int fromLength = sizeof *from;
+    return recvfrom(s, buffer, size, 0, reinterpret_cast<sockaddr*>(from), &fromLength);
+}

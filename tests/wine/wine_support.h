@@ -1,0 +1,35 @@
+// Small helpers shared by the Wine-hosted tests of the real DLLs.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include <string>
+
+// The registry key that holds the module's settings, under HKEY_CURRENT_USER.
+extern const wchar_t kSettingsKeyPath[];
+
+// Removes the module's settings key (the state of a device that never ran the module).
+void clearSettings();
+
+// Reads a settings value as raw bytes; empty when missing.
+std::string readSettingBytes(const wchar_t* valueName);
+
+// Stores a wide text value padded with zeros to `size` bytes.
+void writeSettingText(const wchar_t* valueName, const std::wstring& text, DWORD size);
+
+// Number of threads of this process right now.
+int threadCount();
+
+// Waits (up to a bound) for the thread count to reach `expected`; returns the last count seen.
+int waitForThreadCount(int expected, DWORD timeoutMs);
+
+// Makes L:\ (the device's own root, set up by the test scripts) the current drive and folder,
+// so "\Windows" and "\My Documents" land there. False when there is no L: drive.
+bool enterDeviceRoot();
+
+// A UDP socket bound to 127.0.0.1 and an ephemeral port; INVALID_SOCKET on failure.
+SOCKET openLoopbackSocket();
+
+// Receives one datagram within timeoutMs; returns its length, or -1 when nothing came.
+int receiveWithin(SOCKET s, char* buffer, int size, DWORD timeoutMs, sockaddr_in* from);
