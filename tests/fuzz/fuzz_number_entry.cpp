@@ -38,8 +38,10 @@ void checkRetyped(float value, const char16_t shown[kOneDecimalTextSize]) {
     copyToNarrow(shown, typed);
     char16_t again[kOneDecimalTextSize];
     showChecked(frequencyFromDecimal(parseDecimal(typed)), again);
-    if (std::memcmp(shown, again, sizeof again) != 0)
-        std::abort();
+    for (size_t i = 0; shown[i] != 0 || again[i] != 0; ++i) {
+        if (shown[i] != again[i])
+            std::abort();
+    }
 }
 
 } // namespace
