@@ -344,7 +344,7 @@ uint16_t courseTenths(double track) {
     if (degrees < 0)
         degrees += 360.0;
     long long tenths = roundClamped(degrees * 10.0, 0, 3600);
-    return static_cast<uint16_t>(tenths);
+    return static_cast<uint16_t>(tenths == 3600 ? 0 : tenths);
 }
 
 double firstNumber(double a, double b, double c) {

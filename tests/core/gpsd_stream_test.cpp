@@ -253,7 +253,8 @@ TEST_F(GpsdStreamTest, FixNeedsModeAndUsableCoordinates) {
 
 // Each line would be a fix if the reader were lenient about it.
 TEST_F(GpsdStreamTest, MalformedLinesAreIgnored) {
-    const char kNulInString[] = "{\"class\":\"TPV\",\"mode\":3,\"lat\":52.5,\"lon\":4.9,\"x\":\"a\0b\"}";
+    const char kNulInString[] = "{\"class\":\"TPV\",\"mode\":3,\"lat\":52.5,\"lon\":4.9,"
+                                "\"x\":\"a\0b\"}";
     const char kNulAfterObject[] = "{\"class\":\"TPV\",\"mode\":3,\"lat\":52.5,\"lon\":4.9}\0";
     const std::string cases[] = {
         R"({"class":"TPV","mode":3,"lat":52.5,"lon":4.9)",
@@ -314,19 +315,27 @@ TEST_F(GpsdStreamTest, OverlongLineIsDroppedWhole) {
     ASSERT_EQ(longest.size(), kGpsdMaxLine + 1);
     EXPECT_STREQ(newsName(feed(longest)), "Fix");
 
-    // One byte more: nothing of the line counts, not even a report at its tail, whatever pieces
-    // it comes in; the next line is read as usual.
-    std::string tooLong = " " + longest;
-    for (size_t piece : {tooLong.size(), size_t(1000), size_t(1)}) {
-        SCOPED_TRACE("pieces of " + std::to_string(piece));
-        SetUp();
-        bool news = false;
-        for (size_t at = 0; at < tooLong.size(); at += piece)
-            news = feed(tooLong.substr(at, piece)) != GpsdNews::None || news;
-        EXPECT_FALSE(news);
-        EXPECT_TRUE(latestUntouched());
-        EXPECT_STREQ(newsName(feed(tpvWith(R"("speed":2)"))), "Fix");
-        EXPECT_EQ(latest.speed, 72);
+    // One byte more: nothing of the line counts, whatever pieces it comes in, not even a whole
+    // report after the point where it outgrew the buffer; the next line is read as usual.
+    struct Case {
+        const char* name;
+        std::string line;
+    } cases[] = {
+        {"one byte too long", " " + longest},
+        {"report after the overflow", std::string(kGpsdMaxLine + 1, ' ') + fix},
+    };
+    for (const Case& c : cases) {
+        for (size_t piece : {c.line.size(), size_t(1000), size_t(1)}) {
+            SCOPED_TRACE(std::string(c.name) + ", pieces of " + std::to_string(piece));
+            SetUp();
+            bool news = false;
+            for (size_t at = 0; at < c.line.size(); at += piece)
+                news = feed(c.line.substr(at, piece)) != GpsdNews::None || news;
+            EXPECT_FALSE(news);
+            EXPECT_TRUE(latestUntouched());
+            EXPECT_STREQ(newsName(feed(tpvWith(R"("speed":2)"))), "Fix");
+            EXPECT_EQ(latest.speed, 72);
+        }
     }
 }
 

@@ -25,7 +25,8 @@ void checkFix(const ZQGPS_POSITIONALDATA& f) {
         std::abort();
 }
 
-// The news of a stream is that of its last call that had any.
+// The news of a stream is that of its last call that had any; the fix is that of its last call
+// that handed one out.
 struct Outcome {
     GpsdNews news = GpsdNews::None;
     ZQGPS_POSITIONALDATA fix{};
@@ -61,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         size_t bounds[] = {0, cut1, cut2, length};
         for (int k = 0; k < 3; ++k) {
             ZQGPS_POSITIONALDATA fix{};
-            GpsdNews news = feedGpsdStream(&pieces, body + bounds[k], bounds[k + 1] - bounds[k], &fix);
+            size_t count = bounds[k + 1] - bounds[k];
+            GpsdNews news = feedGpsdStream(&pieces, body + bounds[k], count, &fix);
             note(&byPieces, news, fix);
         }
         all.append(body, length);
@@ -72,10 +74,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ZQGPS_POSITIONALDATA fix{};
     note(&atOnce, feedGpsdStream(&whole, all.data(), all.size(), &fix), fix);
 
-    if (byPieces.news != atOnce.news ||
-        std::memcmp(&byPieces.fix, &atOnce.fix, sizeof fix) != 0 ||
-        pieces.used != whole.used || pieces.discarding != whole.discarding ||
-        pieces.used > kGpsdMaxLine)
+    if (byPieces.news != atOnce.news || pieces.used != whole.used ||
+        pieces.discarding != whole.discarding || pieces.used > kGpsdMaxLine)
+        std::abort();
+    if (atOnce.news == GpsdNews::Fix && std::memcmp(&byPieces.fix, &atOnce.fix, sizeof fix) != 0)
         std::abort();
     return 0;
 }
