@@ -1,9 +1,38 @@
+// The receiver's two handlers. Each reads the lists only under listLock, copying out what it needs
+// (a name, an icon), and never holds the lock while it writes a track file, sends, or shows a
+// message: those can take long, and the host's thread must be free to edit the lists meanwhile.
 #include "exchange/dispatch.h"
+
+#include <cstdio>
+#include <string>
 
 #include "module/module_state.h"
 #include "module/own_fix.h"
+#include "module/text.h"
+#include "tracklog/track_file.h"
 
 namespace {
+
+constexpr size_t kDescriptionMax = 64;  // the longer of the two description fields
+
+// A track's name: the description up to, not including, its first '/', widened. The field may
+// be full to the brim with no zero.
+std::u16string trackName(const char* description, size_t width) {
+    char16_t wide[kDescriptionMax + 1];
+    copyFieldToWide(description, width, wide);
+    std::u16string name(wide);
+    return name.substr(0, name.find(u'/'));
+}
+
+// The sender's address in dotted decimal, its bytes in network order, first byte first.
+std::u16string dottedAddress(uint32_t address) {
+    const auto* b = reinterpret_cast<const uint8_t*>(&address);
+    char text[16];
+    std::snprintf(text, sizeof text, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+    char16_t wide[16];
+    copyToWide(text, wide);
+    return wide;
+}
 
 void answerLocateRequest(const SocketAddress& sender) {
     if (moduleState.udpSocket == kNoSocket)
@@ -13,6 +42,79 @@ void answerLocateRequest(const SocketAddress& sender) {
         return;  // no fix, no answer
     if (moduleState.udpSocket != kNoSocket)
         platformSendTo(moduleState.udpSocket, sender, &answer, kPositionLength);
+}
+
+// A valid position from a peer or a modem: named after the first entry with the sender's
+// address, or after the address itself with the icon of the selected entry.
+void logPeerPosition(const PositionMessage& m, const SocketAddress& sender,
+                     const LocalTime& receivedAt) {
+    std::u16string name;
+    int32_t icon = 0;  // when the selection names no entry either
+    bool matched = false;
+    {
+        std::lock_guard<std::mutex> hold(moduleState.listLock);
+        for (int32_t i = 0; i < moduleState.cdpdCount && i < kCdpdCapacity; ++i) {
+            const CdpdAddress& entry = moduleState.cdpdList[i];
+            if (entry.address == sender.address) {
+                name = trackName(entry.description, sizeof entry.description);
+                icon = entry.iconIndex;
+                matched = true;
+                break;
+            }
+        }
+        int32_t selected = moduleState.cdpdSelection;
+        if (!matched && selected >= 0 && selected < moduleState.cdpdCount &&
+            selected < kCdpdCapacity)
+            icon = moduleState.cdpdList[selected].iconIndex;
+    }
+    if (!matched)
+        name = dottedAddress(sender.address);
+    appendTrackPoint(name.c_str(), receivedAt, m.latitude, m.longitude, icon);
+}
+
+bool sameId(const char16_t* targetId, const char16_t* id) {
+    size_t n = fieldLength(targetId, 16);
+    return std::char_traits<char16_t>::length(id) == n &&
+           std::char_traits<char16_t>::compare(targetId, id, n) == 0;
+}
+
+// A target report carrying a position. Only from the server, only for a listed ID, and only when
+// the position differs from the last one logged for that target, which is then stored.
+void logTargetPosition(const PositionMessage& m, const char16_t* id, bool fromServer,
+                       const LocalTime& receivedAt) {
+    if (!fromServer)
+        return;
+    std::u16string name;
+    int32_t icon = 0;
+    {
+        std::lock_guard<std::mutex> hold(moduleState.listLock);
+        ThreeGTarget* match = nullptr;
+        for (int32_t i = 0; i < moduleState.targetCount && i < kTargetCapacity; ++i) {
+            if (sameId(moduleState.targetList[i].targetId, id)) {
+                match = &moduleState.targetList[i];
+                break;
+            }
+        }
+        if (match == nullptr)
+            return;
+        if (match->lastLongitude == m.longitude && match->lastLatitude == m.latitude)
+            return;  // an unchanged position is logged once
+        match->lastLongitude = m.longitude;
+        match->lastLatitude = m.latitude;
+        name = trackName(match->description, sizeof match->description);
+        icon = match->iconIndex;
+    }
+    appendTrackPoint(name.c_str(), receivedAt, m.latitude, m.longitude, icon);
+}
+
+// The server has no position for a target queried once. Shown only while tracking is off, and
+// only when the server said so: from any other host one datagram would otherwise stop this
+// thread behind a modal box.
+void tellNotLocatedYet(const char16_t* id, bool fromServer) {
+    if (!fromServer || moduleState.trackTimer != 0)
+        return;
+    std::u16string text = std::u16string(id) + u" hasn't been located yet.";
+    platformMessageBox(text.c_str(), u"Orlisk GPS", kMbOk | kMbSetForeground);
 }
 
 } // namespace
@@ -26,17 +128,35 @@ void handleDatagram(const uint8_t* bytes, size_t length, const SocketAddress& se
 }
 
 void handlePeerMessage(const PositionMessage& message, const SocketAddress& sender) {
+    LocalTime receivedAt = platformLocalTime();
     switch (message.kind) {
+    case kPosition:
+        if (isValidPosition(message))
+            logPeerPosition(message, sender, receivedAt);
+        break;
     case kLocateRequest:
         answerLocateRequest(sender);
         break;
     default:
-        // Positions are logged once the track log takes them; every other kind is ignored.
         break;
     }
 }
 
-void handleServerMessage(const PositionMessage&, const SocketAddress&) {
-    // Target reports are logged once the track log and the target list take them; own reports
-    // and target queries that reach a device are ignored.
+void handleServerMessage(const PositionMessage& message, const SocketAddress& sender) {
+    LocalTime receivedAt = platformLocalTime();
+    char16_t id[kMessageIdSize + 1];
+    copyFieldToWide(message.id, kMessageIdSize, id);
+    bool fromServer = sender.address == moduleState.serverAddress;
+    if (message.kind != kTargetReport)
+        return;  // own reports and target queries that reach a device are ignored
+    switch (classifyTargetReport(message)) {
+    case TargetReportContent::Position:
+        logTargetPosition(message, id, fromServer, receivedAt);
+        break;
+    case TargetReportContent::NotLocatedYet:
+        tellNotLocatedYet(id, fromServer);
+        break;
+    case TargetReportContent::Nothing:
+        break;
+    }
 }

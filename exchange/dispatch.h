@@ -11,9 +11,11 @@
 // One received datagram of `length` bytes (1 to 152) from `sender`.
 void handleDatagram(const uint8_t* bytes, size_t length, const SocketAddress& sender);
 
-// Peer handler: answers a locate request with the own fix, sent to the sender's address and port
-// (endpointBound is not consulted: only a valid socket and a fix are needed).
+// Peer handler: logs a valid position ('U') under the name of the matching CDPD entry (or the
+// sender's dotted address), and answers a locate request with the own fix, sent to the sender's
+// address and port (endpointBound is not consulted: only a valid socket and a fix are needed).
 void handlePeerMessage(const PositionMessage& message, const SocketAddress& sender);
 
-// Server handler: target reports from the tracking server.
+// Server handler: target reports from the tracking server (serverAddress) are logged for the
+// listed target they name; "not located yet" is shown while tracking is off.
 void handleServerMessage(const PositionMessage& message, const SocketAddress& sender);

@@ -6,17 +6,29 @@
 
 #include <cstring>
 
+#include <string>
+
+#include "cdpd/cdpd_list.h"
 #include "exchange/receiver_win.h"
 #include "exchange/socket_address.h"
 #include "module/module_state.h"
 #include "module/settings.h"
 #include "module/text.h"
+#include "module/timers_win.h"
+#include "threeg/target_list.h"
 
 namespace {
 
 void setFolders() {
     copyToWide("\\Windows", moduleState.windowsFolder);
     copyToWide("\\My Documents", moduleState.documentsFolder);
+}
+
+// A missing list file leaves its list empty; the loaders' results are not needed.
+void loadLists() {
+    std::u16string windows(moduleState.windowsFolder);
+    loadCdpdList((windows + u"\\zqCDPD").c_str(), moduleState.cdpdList, moduleState.cdpdCount);
+    loadTargetList((windows + u"\\zq3GTrack").c_str(), moduleState.targetCount);
 }
 
 // The local endpoint: any address, port 28695 on the wire (the port field holds the number 6000,
@@ -48,6 +60,7 @@ void attach(HINSTANCE instance) {
     WSAStartup(0x0101, &data);
     moduleState.moduleInstance = instance;
     setFolders();
+    loadLists();
     std::memset(moduleState.accountId, 0, sizeof moduleState.accountId);
     openEndpoint();
     readSettings();
@@ -61,6 +74,7 @@ void detach(bool processEnding) {
         WSACleanup();
         return;
     }
+    stopTimersAndPolling();
     moduleState.receiverStop = true;
     moduleState.hostWindow = nullptr;  // a receiver still at work reaches no window
     closesocket(s);                    // ends a receive under way

@@ -45,8 +45,14 @@ struct ModuleState {
     // Settings. One unit more than the registry buffer, always zero, so a value that fills its
     // buffer to the brim still reads as a terminated text.
     char16_t serverName[kServerNameChars + 1];  // attach (registry), server dialog
-    uint32_t serverAddress;                     // server link, server dialog; 0 = unresolved
+    std::atomic<uint32_t> serverAddress;        // server link, server dialog; 0 = unresolved;
+                                                // the receiver compares senders with it
     char16_t accountId[kAccountIdChars + 1];    // attach (registry), account dialog
+
+    // Guards both lists, their counts and selections. The host's thread holds it while a dialog
+    // changes them; the receiver and the poll thread hold it while they copy a record or a count
+    // out (never while they send or write a file), so no thread acts on a half-written record.
+    std::mutex listLock;
 
     CdpdAddress cdpdList[kCdpdCapacity];  // attach (file), CDPD dialogs
     int32_t cdpdCount;
@@ -61,7 +67,8 @@ struct ModuleState {
     std::atomic<int32_t> pollCounters[kCdpdCapacity];  // tick timer and poll thread
     std::atomic<bool> pollActive;                      // cdpdStartTrack, cdpdStopTrack
     uintptr_t tickTimer;   // cdpdStartTrack
-    uintptr_t trackTimer;  // ThreeGStartTrack, ThreeGStopTrack; 0 = not tracking
+    std::atomic<uintptr_t> trackTimer;  // ThreeGStartTrack, ThreeGStopTrack; 0 = not tracking;
+                                        // the receiver reads it
     uintptr_t sendTimer;   // ThreeGStartSend, ThreeGStopSend; 0 = not sending
 };
 

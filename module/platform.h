@@ -92,3 +92,16 @@ struct LocalTime {
     uint16_t year, month, dayOfWeek, day, hour, minute, second, milliseconds;
 };
 LocalTime platformLocalTime();
+
+// ---- Names and messages ----
+
+// Looks up a host name or dotted address (gethostbyname). True, with *address in network byte
+// order, only when the answer is an IPv4 entry with a 4-byte first address; *address untouched
+// otherwise. Blocks the caller for as long as the lookup takes.
+bool platformResolveHost(const char* name, uint32_t* address);
+
+// Shows a message box with no owner window and waits until the user closes it; returns the
+// button chosen. `type` is the platform's MB_ style word.
+int platformMessageBox(const char16_t* text, const char16_t* caption, uint32_t type);
+constexpr uint32_t kMbOk = 0x0;
+constexpr uint32_t kMbSetForeground = 0x10000;

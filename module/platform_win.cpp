@@ -109,3 +109,18 @@ LocalTime platformLocalTime() {
     return {t.wYear, t.wMonth, t.wDayOfWeek, t.wDay, t.wHour, t.wMinute, t.wSecond,
             t.wMilliseconds};
 }
+
+bool platformResolveHost(const char* name, uint32_t* address) {
+    const hostent* entry = gethostbyname(name);
+    // Only an IPv4 entry with a 4-byte address, copied at once: the entry is Winsock's own
+    // per-thread buffer and the next lookup overwrites it.
+    if (entry == nullptr || entry->h_addrtype != AF_INET || entry->h_length != 4 ||
+        entry->h_addr_list == nullptr || entry->h_addr_list[0] == nullptr)
+        return false;
+    std::memcpy(address, entry->h_addr_list[0], 4);
+    return true;
+}
+
+int platformMessageBox(const char16_t* text, const char16_t* caption, uint32_t type) {
+    return MessageBoxW(nullptr, wide(text), wide(caption), type);
+}

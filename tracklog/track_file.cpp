@@ -5,38 +5,41 @@
 // that promises a record the file does not hold.
 #include "tracklog/track_file.h"
 
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "module/module_state.h"
 #include "tracklog/track_format.h"
 
 namespace {
 
-// The whole file from its start; false when its size is unknown, absurd, or a read fails.
-bool readWholeFile(FileHandle file, std::vector<uint8_t>& bytes) {
-    int64_t size = platformFileSize(file);
-    if (size < 0 || static_cast<uint64_t>(size) > kMaxTrackFileBytes)
+// The whole file from its start, in one sequential read (no zero-filling first: the buffer is as
+// large as the file and read over at once); false when its size is unknown or absurd, or a read
+// fails. `size` becomes what was read.
+bool readWholeFile(FileHandle file, std::unique_ptr<uint8_t[]>& bytes, size_t& size) {
+    int64_t fileSize = platformFileSize(file);
+    if (fileSize < 0 || static_cast<uint64_t>(fileSize) > kMaxTrackFileBytes)
         return false;
-    bytes.resize(static_cast<size_t>(size));
     if (!platformSeekFile(file, 0, FileOrigin::Begin))
         return false;
-    size_t got = 0;
-    while (got < bytes.size()) {
-        int32_t n = platformReadFile(file, bytes.data() + got, static_cast<uint32_t>(bytes.size() - got));
+    size_t want = static_cast<size_t>(fileSize);
+    bytes.reset(new uint8_t[want == 0 ? 1 : want]);
+    size = 0;
+    while (size < want) {
+        int32_t n = platformReadFile(file, bytes.get() + size, static_cast<uint32_t>(want - size));
         if (n < 0)
             return false;
         if (n == 0)
             break;  // shorter than it said: walk what is there
-        got += static_cast<size_t>(n);
+        size += static_cast<size_t>(n);
     }
-    bytes.resize(got);
     return true;
 }
 
 bool writeAt(FileHandle file, uint64_t offset, const uint8_t* bytes, size_t size) {
     return platformSeekFile(file, static_cast<int64_t>(offset), FileOrigin::Begin) &&
-           platformWriteFile(file, bytes, static_cast<uint32_t>(size)) == static_cast<int32_t>(size);
+           platformWriteFile(file, bytes, static_cast<uint32_t>(size)) ==
+               static_cast<int32_t>(size);
 }
 
 // Stops at the first write that does not go through whole: what is on disk then never counts a
@@ -62,8 +65,8 @@ void writeTrackPoint(const std::u16string& path, const LocalTime& receivedAt, in
     // Never CreateAlways: a file held by another program when the first open is tried may be
     // released before the second, and must not be emptied then.
     bool newFile = false;
-    FileHandle file = platformOpenFile(path.c_str(), FileAccess::ReadWrite,
-                                       FileDisposition::OpenExisting);
+    FileHandle file =
+        platformOpenFile(path.c_str(), FileAccess::ReadWrite, FileDisposition::OpenExisting);
     if (file == kNoFile) {
         file = platformOpenFile(path.c_str(), FileAccess::ReadWrite, FileDisposition::CreateNew);
         newFile = true;
@@ -71,17 +74,17 @@ void writeTrackPoint(const std::u16string& path, const LocalTime& receivedAt, in
     if (file == kNoFile)
         return;
 
-    std::vector<uint8_t> bytes;
-    if (newFile || readWholeFile(file, bytes)) {
-        TrackAppend append = planTrackAppend(bytes.data(), bytes.size(), newFile,
-                                             trackBaseName(path), receivedAt, longitude, latitude,
-                                             symbol);
+    std::unique_ptr<uint8_t[]> bytes;
+    size_t size = 0;
+    if (newFile || readWholeFile(file, bytes, size)) {
+        TrackAppend append = planTrackAppend(bytes.get(), size, newFile, trackBaseName(path),
+                                             receivedAt, longitude, latitude, symbol);
         writeTrackAppend(file, append);
     }
     platformCloseFile(file);
 }
 
-} // namespace
+}  // namespace
 
 void appendTrackPoint(const char16_t* name, const LocalTime& receivedAt, int32_t latitude,
                       int32_t longitude, int32_t iconIndex) {
@@ -90,7 +93,7 @@ void appendTrackPoint(const char16_t* name, const LocalTime& receivedAt, int32_t
     trackFileName(path, m.lastTrackFileName);
 
     int32_t fileLongitude = 0, fileLatitude = 0;
-    if (isWritableTrackPath(path) && tenfoldCoordinate(longitude, &fileLongitude) &&
+    if (isWritableTrackPath(path, name) && tenfoldCoordinate(longitude, &fileLongitude) &&
         tenfoldCoordinate(latitude, &fileLatitude))
         writeTrackPoint(path, receivedAt, fileLongitude, fileLatitude, newestSymbol(iconIndex));
 

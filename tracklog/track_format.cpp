@@ -99,11 +99,11 @@ std::u16string trackFilePath(const char16_t* documentsFolder, const char16_t* na
     return path;
 }
 
-bool isWritableTrackPath(const std::u16string& path) {
+bool isWritableTrackPath(const std::u16string& path, const char16_t* name) {
     if (path.size() >= static_cast<size_t>(kPathChars))
         return false;
-    for (char16_t unit : path) {
-        if (unit < 0x20 || std::u16string_view(u"<>:\"/|?*").find(unit) != std::u16string::npos)
+    for (const char16_t* unit = name; unit != nullptr && *unit != 0; ++unit) {
+        if (*unit < 0x20 || std::u16string_view(u"<>:\"/|?*").find(*unit) != std::u16string::npos)
             return false;
     }
     return true;
@@ -227,20 +227,37 @@ bool readTrackRecord(ByteReader& in, TrackRecord* record) {
 
 // ---- The walk ----
 
+// The walk's step: readTrackRecord without keeping what the walk does not need, since every
+// append steps over every record of the file. Gives the symbol's offset, or 0 when there is none.
+static bool skipTrackRecord(ByteReader& in, size_t* symbolOffset, uint32_t* symbol) {
+    size_t length;
+    readText(in, &length);
+    readText(in, &length);
+    skipBytes(in, 20);  // the coordinates, the two short texts and the word
+    uint8_t flag = readU8(in);
+    *symbolOffset = 0;
+    if (flag != 0 && !in.failed) {
+        *symbolOffset = in.position;
+        *symbol = readU32(in);
+    }
+    return !in.failed;
+}
+
 TrackWalk walkTrackFile(const uint8_t* bytes, size_t size, std::vector<uint64_t>* demotions) {
     TrackWalk walk{};
     walk.head = readTrackHead(bytes, size);
     walk.recordsEnd = kTrackRecordsOffset;
     ByteReader in = byteReader(bytes, size, kTrackRecordsOffset);
-    TrackRecord record;
+    size_t symbolOffset;
+    uint32_t symbol;
     while (walk.wholeRecords < walk.head.count) {
-        if (!readTrackRecord(in, &record)) {
+        if (!skipTrackRecord(in, &symbolOffset, &symbol)) {
             walk.truncated = true;
             walk.stoppedAt = in.position;
             break;
         }
-        if (record.symbolFlag != 0 && record.symbol >= kNewestSymbolBase && demotions != nullptr)
-            demotions->push_back(record.symbolOffset);
+        if (symbolOffset != 0 && symbol >= kNewestSymbolBase && demotions != nullptr)
+            demotions->push_back(symbolOffset);
         ++walk.wholeRecords;
         walk.recordsEnd = in.position;
     }

@@ -34,7 +34,7 @@ constexpr uint32_t kNewestSymbolBase = 24;
 
 // An append reads its whole file into memory; a file larger than this is left untouched. A day of
 // one point a second is about 5 MB, so only a foreign file can come near it.
-constexpr uint64_t kMaxTrackFileBytes = 256u << 20;
+constexpr uint64_t kMaxTrackFileBytes = 64u << 20;
 
 // ---- Reading outside bytes ----
 
@@ -62,10 +62,11 @@ const char* readText(ByteReader& in, size_t* length);
 std::u16string trackFilePath(const char16_t* documentsFolder, const char16_t* name,
                              const LocalTime& day);
 
-// False when the path cannot name a file: too long for a path buffer, or holding a character
-// that file names refuse (control characters and < > : " / | ? *). A '\' in the name is allowed:
-// it names a subfolder, and the open fails if that does not exist.
-bool isWritableTrackPath(const std::u16string& path);
+// False when the path cannot name a file: too long for a path buffer, or a `name` holding a
+// character that file names refuse (control characters and < > : " / | ? *), which some file
+// systems would take for something else (a ':' names a stream on NTFS). A '\' in the name is
+// allowed: it names a subfolder, and the open fails if that does not exist.
+bool isWritableTrackPath(const std::u16string& path, const char16_t* name);
 
 // The 8-bit copy of the path after its last '\', cut to fit `fileName` of 256 bytes with its
 // zero: what the host is told.
@@ -105,15 +106,15 @@ struct TrackRecord {
     uint8_t shortText2[4];
     uint32_t word;
     uint8_t symbolFlag;
-    uint32_t symbol;        // 0 when the flag is 0
-    size_t symbolOffset;    // where the symbol number is; 0 when there is none
+    uint32_t symbol;      // 0 when the flag is 0
+    size_t symbolOffset;  // where the symbol number is; 0 when there is none
 };
 
 // The header and the count as an append reads them: what the file lacks stays zero.
 struct TrackFileHead {
     uint8_t header[kTrackHeaderBytes];
     int32_t count;
-    uint16_t words[3];  // the header words at 16, 18 and 20
+    uint16_t words[3];    // the header words at 16, 18 and 20
     size_t presentBytes;  // how many of the 68 bytes the file holds
 };
 

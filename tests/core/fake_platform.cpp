@@ -25,6 +25,11 @@ void resetFakePlatform() {
     fake.registry.clear();
     fake.registryWrites.clear();
     fake.sent.clear();
+    fake.duringSend = nullptr;
+    fake.hosts.clear();
+    fake.lookups.clear();
+    fake.messageBoxes.clear();
+    fake.messageBoxAnswer = 1;
 
     // The module state as at load: all zero, but the socket invalid and the receiver stopped.
     ModuleState& m = moduleState;
@@ -47,7 +52,9 @@ void resetFakePlatform() {
     for (auto& counter : m.pollCounters)
         counter = 0;
     m.pollActive = false;
-    m.tickTimer = m.trackTimer = m.sendTimer = 0;
+    m.tickTimer = 0;
+    m.trackTimer = 0;
+    m.sendTimer = 0;
 }
 
 bool platformGetPositionalData(ZQGPS_POSITIONALDATA* record) {
@@ -82,6 +89,25 @@ void platformRegSetAppVal(const char16_t* key, const char16_t* valueName, uint32
 void platformSendTo(SocketHandle socket, const SocketAddress& to, const void* bytes,
                     size_t length) {
     const auto* b = static_cast<const uint8_t*>(bytes);
+    {
+        std::lock_guard<std::mutex> hold(fake.lock);
+        fake.sent.push_back({socket, to, std::vector<uint8_t>(b, b + length)});
+    }
+    if (fake.duringSend != nullptr)
+        fake.duringSend();
+}
+
+bool platformResolveHost(const char* name, uint32_t* address) {
+    fake.lookups.push_back(name);
+    auto it = fake.hosts.find(name);
+    if (it == fake.hosts.end())
+        return false;
+    *address = it->second;
+    return true;
+}
+
+int platformMessageBox(const char16_t* text, const char16_t* caption, uint32_t type) {
     std::lock_guard<std::mutex> hold(fake.lock);
-    fake.sent.push_back({socket, to, std::vector<uint8_t>(b, b + length)});
+    fake.messageBoxes.push_back({text, caption, type});
+    return fake.messageBoxAnswer;
 }

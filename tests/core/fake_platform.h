@@ -30,6 +30,21 @@ struct FakePlatform {
 
     // UDP: every datagram sent, in order.
     std::vector<SentDatagram> sent;
+    // When set, called after each datagram is recorded, on the sending thread and without `lock`
+    // (lets a test act in the middle of a sender's work).
+    void (*duringSend)() = nullptr;
+
+    // Names: host name -> IPv4 address (network order); lookups made.
+    std::map<std::string, uint32_t> hosts;
+    std::vector<std::string> lookups;
+
+    // Message boxes shown (text, caption, type), and the button each returns.
+    struct MessageBox {
+        std::u16string text, caption;
+        uint32_t type;
+    };
+    std::vector<MessageBox> messageBoxes;
+    int messageBoxAnswer = 1;  // IDOK
 
     std::mutex lock;  // guards `sent` and `fixRequests` against the test's own threads
 };

@@ -4,11 +4,22 @@
 lorvane_core_test(text_test core/text_test.cpp)
 lorvane_core_test(position_message_test core/position_message_test.cpp)
 lorvane_core_test(module_core_test core/settings_test.cpp core/own_fix_test.cpp core/dispatch_test.cpp)
+lorvane_core_test(receiver_handlers_test core/receiver_handlers_test.cpp)
+
+# --- server link ---
+lorvane_core_test(server_link_test core/server_link_test.cpp)
 
 # --- gpsdriver ---
 lorvane_core_test(gpsd_stream_test core/gpsd_stream_test.cpp LIBS gpsdriver_core)
 
 # --- tracklog and lists ---
+lorvane_core_test(track_file_test core/track_file_test.cpp)
+lorvane_core_test(track_file_differential_test core/track_file_differential_test.cpp
+                  core/literal_track_append.cpp)
+lorvane_core_test(list_files_test core/list_files_test.cpp)
 
 # --- number entry ---
 lorvane_core_test(number_entry_test core/number_entry_test.cpp)
+
+# --- cdpd poller ---
+lorvane_core_test(poller_test core/poller_test.cpp)

@@ -7,6 +7,9 @@ lorvane_fuzz_target(fuzz_received_message fuzz/fuzz_received_message.cpp LIBS lo
 lorvane_fuzz_target(fuzz_gpsd_stream fuzz/fuzz_gpsd_stream.cpp LIBS gpsdriver_core)
 
 # --- tracklog and lists ---
+lorvane_fuzz_target(fuzz_track_walk fuzz/fuzz_track_walk.cpp LIBS lorvane_core)
+lorvane_fuzz_target(fuzz_cdpd_list fuzz/fuzz_cdpd_list.cpp LIBS lorvane_core)
+lorvane_fuzz_target(fuzz_target_list fuzz/fuzz_target_list.cpp LIBS lorvane_core)
 
 # --- number entry ---
 lorvane_fuzz_target(fuzz_number_entry fuzz/fuzz_number_entry.cpp LIBS lorvane_core)

@@ -44,3 +44,5 @@ set_tests_properties(wine.locate_over_udp PROPERTIES
     PASS_REGULAR_EXPRESSION "locate: passed"
     FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
     RESOURCE_LOCK udp28695)
+
+lorvane_wine_test(track_append_wine_test wine/track_append_test.cpp)

@@ -1,0 +1,9 @@
+// Resource numbers of lorvane.dll: dialogs, controls and the six target icons.
+#pragma once
+
+#define IDD_ACCOUNT 102
+#define IDD_SERVER 111
+
+#define IDC_ACCOUNT_ID 1010
+#define IDC_SERVER_ADDRESS 1013
+#define IDC_SERVER_IS_ADDRESS 1016

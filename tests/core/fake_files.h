@@ -1,0 +1,57 @@
+// The file functions, the host notification and the clock of module/platform.h for the native
+// tests and benchmarks: real files under a root folder the test chooses ("\My Documents\x" is
+// <root>/My Documents/x), share mode 0 as Windows keeps it, and faults a test can switch on.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "module/platform.h"
+
+struct HostNotification {
+    void* window;
+    std::string fileName;  // copied when the module sent it
+};
+
+struct FakeFiles {
+    std::string root;  // the real folder that stands for the drive's root
+
+    // Faults. Every open fails; a path is held by "another program" for its next `opens` open
+    // attempts (-1: until released); writes stop for good once `writeBudget` more bytes went to
+    // disk (-1: no limit), as a full disk or a power loss would; replacing fails.
+    bool failEveryOpen = false;
+    std::map<std::string, int> held;
+    int64_t writeBudget = -1;
+    bool failReplace = false;
+    // Flushes succeed without waiting for the disk (benchmarks: an append without its barrier).
+    bool flushDoesNothing = false;
+
+    LocalTime now{};  // what platformLocalTime gives
+    std::vector<HostNotification> notifications;
+};
+
+extern FakeFiles fakeFiles;
+
+// Forgets every fault and notification, closes nothing, and sets the root.
+void resetFakeFiles(const std::string& root);
+
+// The real path a platform path stands for.
+std::string realPath(const char16_t* path);
+
+// Another program holds `path` (share mode 0) for its next `opens` open attempts, or until
+// releaseFile when `opens` is -1.
+void holdFile(const char16_t* path, int opens = -1);
+void releaseFile(const char16_t* path);
+
+// Number of handles still open: a test checks that the module closed what it opened.
+int openFileCount();
+
+// For fixtures: a new empty root under the system's temporary folder holding "My Documents" and
+// "Windows" (removed with removeTestRoot), and whole real files by their platform paths.
+std::string makeTestRoot();
+void removeTestRoot(const std::string& root);
+bool realFileExists(const char16_t* path);
+std::vector<uint8_t> readRealFile(const char16_t* path);
+void writeRealFile(const char16_t* path, const std::vector<uint8_t>& bytes);

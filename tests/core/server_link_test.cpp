@@ -1,0 +1,125 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "module/module_state.h"
+#include "tests/core/fake_platform.h"
+#include "threeg/server_link.h"
+
+namespace {
+
+constexpr uint32_t kServer = 0x0300A8C0;  // 192.168.0.3
+
+class ServerLink : public testing::Test {
+  protected:
+    void SetUp() override {
+        resetFakePlatform();
+        std::memcpy(moduleState.serverName, u"tracker", sizeof(u"tracker"));
+        fake.hosts["tracker"] = kServer;
+        std::memcpy(moduleState.accountId, u"abc", sizeof(u"abc"));
+        moduleState.udpSocket = 7;
+        moduleState.endpointBound = true;
+        fake.hasFix = true;
+        fake.fix.latitude = 10;
+        fake.fix.longitude = 20;
+        addTarget(u"T7", 1.0f);
+    }
+    void addTarget(const char16_t* id, float frequency) {
+        ThreeGTarget& t = moduleState.targetList[moduleState.targetCount++];
+        std::memcpy(t.targetId, id, (std::char_traits<char16_t>::length(id) + 1) * 2);
+        t.frequency = frequency;
+    }
+};
+
+TEST_F(ServerLink, OwnReportGoesToTheServerAtPort28695UnderTheAccount) {
+    sendOwnReport();
+    ASSERT_EQ(fake.sent.size(), 1u);
+    const SentDatagram& d = fake.sent[0];
+    EXPECT_EQ(d.to.address, kServer);
+    EXPECT_EQ(wirePortOf(d.to), 28695);
+    ASSERT_EQ(d.bytes.size(), 152u);
+    EXPECT_EQ(d.bytes[0], 'o');
+    EXPECT_EQ(std::memcmp(&d.bytes[8], "abc\0\0\0\0\0\0\0\0\0\0\0\0\0", 16), 0);
+    EXPECT_EQ(d.bytes[24], 1);  // latitude 10 / 10
+}
+
+TEST_F(ServerLink, EachConditionThatStopsAnOwnReport) {
+    struct {
+        const char* what;
+        void (*spoil)();
+    } cases[] = {
+        {"unresolvable server", [] { fake.hosts.clear(); }},
+        {"no account", [] { moduleState.accountId[0] = 0; }},
+        {"endpoint not bound", [] { moduleState.endpointBound = false; }},
+        {"no fix", [] { fake.hasFix = false; }},
+        {"no socket", [] { moduleState.udpSocket = kNoSocket; }},
+    };
+    for (auto c : cases) {
+        SetUp();
+        c.spoil();
+        sendOwnReport();
+        EXPECT_TRUE(fake.sent.empty()) << c.what;
+    }
+}
+
+TEST_F(ServerLink, TheLookupIsLazyAndRetriedUntilItSucceeds) {
+    fake.hosts.clear();
+    sendOwnReport();
+    sendTargetQuery(0);
+    EXPECT_EQ(fake.lookups.size(), 2u) << "every send tries again while unresolved";
+    EXPECT_EQ(moduleState.serverAddress, 0u);
+    fake.hosts["tracker"] = kServer;
+    sendOwnReport();
+    sendOwnReport();
+    EXPECT_EQ(fake.lookups.size(), 3u) << "once resolved, the address is kept";
+    EXPECT_EQ(fake.sent.size(), 2u);
+}
+
+TEST_F(ServerLink, TargetQueryNeedsNeitherAccountNorFix) {
+    moduleState.accountId[0] = 0;
+    fake.hasFix = false;
+    sendTargetQuery(0);
+    ASSERT_EQ(fake.sent.size(), 1u);
+    const SentDatagram& d = fake.sent[0];
+    ASSERT_EQ(d.bytes.size(), 24u);
+    const uint8_t expected[24] = {'m', 0, 0, 0, 0, 0, 0, 0, 'T', '7'};
+    EXPECT_EQ(std::memcmp(d.bytes.data(), expected, 24), 0);
+    EXPECT_EQ(wirePortOf(d.to), 28695);
+    EXPECT_EQ(fake.fixRequests, 0);
+}
+
+TEST_F(ServerLink, ATargetQueryForASlotOutsideTheListSendsNothing) {
+    for (int32_t index : {-1, 1, 24, 25, 1000})
+        sendTargetQuery(index);
+    EXPECT_TRUE(fake.sent.empty());
+}
+
+TEST_F(ServerLink, TrackPeriodIsTheFrequencyInSinglePrecisionMilliseconds) {
+    struct {
+        float frequency;
+        bool starts;
+        uint32_t period;
+    } cases[] = {
+        {1.0f, true, 60000},     {0.5f, true, 30000},  {1.5f, true, 90000},
+        {0.1f, true, 6000},      {0.05f, true, 3000},  {0.01f, true, 600},
+        {2.55f, true, 153000},   {0.0f, false, 0},     {-1.0f, false, 0},
+        {1e30f, true, UINT32_MAX},
+    };
+    for (auto c : cases) {
+        moduleState.targetList[0].frequency = c.frequency;
+        uint32_t period = 0;
+        EXPECT_EQ(trackPeriodForSelection(&period), c.starts) << c.frequency;
+        if (c.starts)
+            EXPECT_EQ(period, c.period) << c.frequency;
+    }
+}
+
+TEST_F(ServerLink, ASelectionThatNamesNoTargetRefusesToTrack) {
+    uint32_t period = 0;
+    for (int32_t selection : {-1, 1, 25}) {
+        moduleState.targetSelection = selection;
+        EXPECT_FALSE(trackPeriodForSelection(&period)) << selection;
+    }
+}
+
+} // namespace

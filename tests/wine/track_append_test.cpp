@@ -1,0 +1,158 @@
+// Positions sent over real UDP to the real module land in real track files through the Win32
+// file calls (share mode 0), and the host window is told each file's name.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "module/exports.h"
+#include "tests/wine/wine_support.h"
+
+namespace {
+
+std::vector<std::string> notified;  // names copied while handling 0x40F, as a host must
+
+LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_USER + 15) {
+        notified.push_back(reinterpret_cast<const char*>(wParam));
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+class TrackAppend : public testing::Test {
+  protected:
+    void SetUp() override {
+        WSADATA data;
+        ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+        ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
+        clearSettings();
+        DeleteFileW(L"L:\\Windows\\zqCDPD");
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        fileName = "127.0.0.1(" + std::to_string(now.wMonth) + "." + std::to_string(now.wDay) +
+                   "." + std::to_string(now.wYear) + ").way";
+        path = L"L:\\My Documents\\" + std::wstring(fileName.begin(), fileName.end());
+        DeleteFileW(path.c_str());
+        notified.clear();
+
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = hostProc;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"LorvaneTestHost";
+        RegisterClassW(&windowClass);
+        host = CreateWindowW(L"LorvaneTestHost", L"host", 0, 0, 0, 10, 10, nullptr, nullptr,
+                             windowClass.hInstance, nullptr);
+        module = LoadLibraryW(L"lorvane.dll");
+        ASSERT_NE(module, nullptr) << "error " << GetLastError();
+        // The host's window reaches the module through an export that takes it; with an empty
+        // list the poller has nothing to ask.
+        auto start = reinterpret_cast<void (*)(void*)>(
+            reinterpret_cast<void*>(GetProcAddress(module, "?cdpdStartTrack@@YAXPEAX@Z")));
+        stop = reinterpret_cast<void (*)()>(
+            reinterpret_cast<void*>(GetProcAddress(module, "?cdpdStopTrack@@YAXXZ")));
+        ASSERT_TRUE(start && stop);
+        start(host);
+        sender = openLoopbackSocket();
+        ASSERT_NE(sender, INVALID_SOCKET);
+    }
+    void TearDown() override {
+        closesocket(sender);
+        if (stop)
+            stop();
+        if (module)
+            FreeLibrary(module);
+        DestroyWindow(host);
+        WSACleanup();
+    }
+    void sendPosition(int32_t latitude, int32_t longitude) {
+        unsigned char m[152] = {'U'};
+        std::memcpy(m + 24, &latitude, 4);
+        std::memcpy(m + 28, &longitude, 4);
+        m[36] = 'A';
+        m[37] = 4;
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(28695);
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(sendto(sender, reinterpret_cast<char*>(m), sizeof m, 0,
+                         reinterpret_cast<sockaddr*>(&to), sizeof to),
+                  152);
+    }
+    // Pumps the host's messages until `count` notifications arrived (bounded).
+    void waitForNotifications(size_t count) {
+        DWORD start = GetTickCount();
+        while (notified.size() < count && GetTickCount() - start < 5000) {
+            MSG message;
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
+                DispatchMessageW(&message);
+            Sleep(5);
+        }
+    }
+    std::vector<unsigned char> fileBytes() {
+        std::vector<unsigned char> bytes;
+        HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (f == INVALID_HANDLE_VALUE)
+            return bytes;
+        bytes.resize(GetFileSize(f, nullptr));
+        DWORD n = 0;
+        ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+        CloseHandle(f);
+        return bytes;
+    }
+    static int32_t countOf(const std::vector<unsigned char>& bytes) {
+        int32_t count = 0;
+        std::memcpy(&count, bytes.data() + 64, 4);
+        return count;
+    }
+
+    HMODULE module = nullptr;
+    HWND host = nullptr;
+    SOCKET sender = INVALID_SOCKET;
+    void (*stop)() = nullptr;
+    std::string fileName;
+    std::wstring path;
+};
+
+TEST_F(TrackAppend, PositionsFromAnUnlistedSenderLandInItsDayFileAndTheHostIsTold) {
+    sendPosition(12, -34);
+    waitForNotifications(1);
+    ASSERT_EQ(notified.size(), 1u);
+    EXPECT_EQ(notified[0], fileName);
+    std::vector<unsigned char> bytes = fileBytes();
+    ASSERT_GT(bytes.size(), 68u);
+    EXPECT_EQ(bytes[18], 0x02);  // the new-file header word 4098
+    EXPECT_EQ(bytes[19], 0x10);
+    EXPECT_EQ(countOf(bytes), 1);
+    const char* name = reinterpret_cast<const char*>(bytes.data() + 68);
+    EXPECT_STREQ(name, "127.0.0.1.1");
+    EXPECT_EQ(std::strncmp(name + std::strlen(name) + 1, "Address: Unknown  Time: ", 24), 0);
+
+    sendPosition(56, 78);
+    waitForNotifications(2);
+    bytes = fileBytes();
+    EXPECT_EQ(countOf(bytes), 2);
+    EXPECT_EQ(bytes[bytes.size() - 4], 24) << "the newest point carries 24 + icon";
+}
+
+TEST_F(TrackAppend, AFileHeldByAnotherProgramIsLeftWholeAndTheHostIsStillTold) {
+    sendPosition(12, -34);
+    waitForNotifications(1);
+    std::vector<unsigned char> before = fileBytes();
+    ASSERT_EQ(countOf(before), 1);
+
+    HANDLE holder = CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    sendPosition(56, 78);
+    waitForNotifications(2);
+    EXPECT_EQ(notified.size(), 2u) << "the host is told even when nothing could be written";
+    CloseHandle(holder);
+    EXPECT_EQ(fileBytes(), before) << "the held day's track was neither truncated nor changed";
+
+    sendPosition(90, 12);
+    waitForNotifications(3);
+    EXPECT_EQ(countOf(fileBytes()), 2) << "released, the file takes the next position";
+}
+
+} // namespace

@@ -1,0 +1,53 @@
+#include "threeg/account_dialog_win.h"
+
+#include <cstring>
+
+#include "module/dialogs_win.h"
+#include "module/module_state.h"
+#include "module/settings.h"
+#include "resources/resource.h"
+#include "threeg/server_link.h"
+
+namespace {
+
+const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+// OK: the ID as typed, at most 15 characters. An empty one keeps the dialog open. Either way one
+// own report follows, under whatever account is set by then.
+void acceptAccount(HWND dialog) {
+    char16_t typed[kAccountIdChars] = {};
+    GetDlgItemTextW(dialog, IDC_ACCOUNT_ID, reinterpret_cast<wchar_t*>(typed), kAccountIdChars);
+    if (typed[0] == 0) {
+        showThreeGMessage(L"Please enter your account ID.");
+    } else {
+        std::memcpy(moduleState.accountId, typed, sizeof typed);
+        platformRegSetAppVal(kSettingsKey, u"QVID", kRegTypeText, moduleState.accountId,
+                             kAccountIdChars * 2);
+        EndDialog(dialog, IDOK);
+    }
+    sendOwnReport();
+}
+
+INT_PTR CALLBACK accountDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    switch (message) {
+    case WM_INITDIALOG:
+        SetDlgItemTextW(dialog, IDC_ACCOUNT_ID, wide(moduleState.accountId));
+        SetFocus(GetDlgItem(dialog, IDC_ACCOUNT_ID));
+        return FALSE;  // the focus is set
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            acceptAccount(dialog);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+void runAccountDialog(HWND parent) { runModuleDialog(IDD_ACCOUNT, parent, accountDialogProc, 0); }

@@ -1,0 +1,82 @@
+#include "threeg/server_link.h"
+
+#include "exchange/position_message.h"
+#include "module/module_state.h"
+#include "module/number_entry.h"
+#include "module/own_fix.h"
+#include "module/text.h"
+
+namespace {
+
+// Resolves serverName when the address is still unknown. The lookup blocks the host's thread,
+// as every send here runs there.
+void lookUpServerIfNeeded() {
+    if (moduleState.serverAddress != 0)
+        return;
+    char name[kServerNameChars + 1];
+    copyFieldToNarrow(moduleState.serverName, kServerNameChars, name);
+    resolveServer(name);
+}
+
+void sendToServer(const PositionMessage& message, size_t length) {
+    if (moduleState.udpSocket == kNoSocket)
+        return;
+    platformSendTo(moduleState.udpSocket, destinationFor(moduleState.serverAddress, kDevicePort),
+                   &message, length);
+}
+
+// The target of slot `index`, copied whole under the list lock; false outside the list.
+bool copyTarget(int32_t index, ThreeGTarget* target) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    if (index < 0 || index >= moduleState.targetCount || index >= kTargetCapacity)
+        return false;
+    *target = moduleState.targetList[index];
+    return true;
+}
+
+} // namespace
+
+bool resolveServer(const char* name) {
+    uint32_t address;
+    if (!platformResolveHost(name, &address))
+        return false;
+    moduleState.serverAddress = address;
+    return true;
+}
+
+void sendOwnReport() {
+    lookUpServerIfNeeded();
+    if (moduleState.serverAddress == 0)
+        return;
+    if (moduleState.accountId[0] == 0)
+        return;
+    if (!moduleState.endpointBound)
+        return;
+    PositionMessage report;
+    if (!buildOwnReportFromOwnFix(moduleState.accountId, &report))
+        return;
+    sendToServer(report, kOwnReportLength);
+}
+
+void sendTargetQuery(int32_t index) {
+    lookUpServerIfNeeded();
+    if (!moduleState.endpointBound)
+        return;
+    if (moduleState.serverAddress == 0)
+        return;
+    ThreeGTarget target;
+    if (!copyTarget(index, &target))
+        return;
+    PositionMessage query = makeTargetQuery(target.targetId);
+    sendToServer(query, kTargetQueryLength);
+}
+
+bool trackPeriodForSelection(uint32_t* periodMs) {
+    ThreeGTarget target;
+    if (!copyTarget(moduleState.targetSelection, &target))
+        return false;
+    if (!(target.frequency > 0.0f))
+        return false;
+    *periodMs = targetQueryPeriodMs(target.frequency);
+    return true;
+}
