@@ -1,23 +1,29 @@
 // A thread owned by a DLL that must never outlive the DLL's code. Used by lorvane.dll for its
-// receiver and by the gpsdriver.dll stand-in for its gpsd reader.
+// receiver and its poll thread, and by the gpsdriver.dll stand-in for its gpsd reader.
 //
 // Ending such a thread from DllMain is the hard part: detach runs under the loader lock, so
 //  - waiting on the thread's handle never returns (a thread's exit needs the loader lock);
 //  - a thread created at attach cannot start until the lock is free, so a quick load and unload
-//    detaches before it ever ran;
+//    detaches before it ever ran, and it would then start in unmapped code;
 //  - an event signalled by the thread and then a return would still run module code after the
 //    signal, while detach may already have let the module be unmapped.
-// So the thread's very last act is a tail jump into kernel32's SetEvent (no instruction of ours
-// runs after it), detach waits on that event with a bound, and a thread that never started is
-// ended by an APC of ExitThread, which runs before its start routine can.
+// So:
+//  - the thread starts in a small launch pad of its own, outside the module's image, which either
+//    claims the start (and jumps into the module) or, when detach cancelled it first, ends the
+//    thread with ExitThread without touching the module. The launch pad of a cancelled thread is
+//    left allocated (a few KB, and only when detach beats the thread's start);
+//  - the thread's very last act is a tail jump into kernel32's SetEvent, so no instruction of ours
+//    runs after it, and detach waits on that event with a bound.
 #pragma once
 
 #include <windows.h>
 
+struct ThreadLaunch;
+
 struct OwnedThread {
     HANDLE finished;        // set by the thread's last act; must stay the first field
     HANDLE handle;
-    volatile LONG state;    // kThreadNew, kThreadRunning or kThreadCancelled
+    ThreadLaunch* launch;   // the launch pad, outside the module's image
     void (*run)(void* argument);
     void* argument;
 };
@@ -26,6 +32,7 @@ struct OwnedThread {
 bool startOwnedThread(OwnedThread* thread, void (*run)(void*), void* argument);
 
 // Ends the thread. The caller has already made `run` return (a stop flag, a closed socket, a
-// woken wait). Returns true when the thread has left the module's code, false when it did not
-// finish within timeoutMs (its handles are then left open rather than closed under it).
+// woken wait). Returns true when the thread has left the module's code or will never enter it,
+// false when it did not finish within timeoutMs (its handles are then left open rather than
+// closed under it).
 bool stopOwnedThread(OwnedThread* thread, DWORD timeoutMs);

@@ -48,10 +48,10 @@ struct ServerStore {
 };
 
 enum class ServerOutcome {
-    Stored,         // 'o' from a new account
-    Updated,        // 'o' from a known account: its body replaced
-    Answered,       // 'm' for a known account
-    AnsweredUnknown,// 'm' for an id never heard of: a body of zeros
+    Stored,           // 'o' from a new account
+    Updated,          // 'o' from a known account: its body replaced
+    Answered,         // 'm' for a known account
+    AnsweredUnknown,  // 'm' for an id never heard of: a body of zeros
     TooShort,
     TooLong,
     IdNotTerminated,

@@ -23,3 +23,8 @@ lorvane_core_test(number_entry_test core/number_entry_test.cpp)
 
 # --- cdpd poller ---
 lorvane_core_test(poller_test core/poller_test.cpp)
+
+# --- stand-ins ---
+lorvane_core_test(trackserver_test core/trackserver_test.cpp LIBS trackserver_core)
+lorvane_core_test(modem_test core/modem_test.cpp LIBS modem_core)
+target_compile_definitions(modem_test PRIVATE LORVANE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")

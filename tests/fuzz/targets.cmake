@@ -13,3 +13,15 @@ lorvane_fuzz_target(fuzz_target_list fuzz/fuzz_target_list.cpp LIBS lorvane_core
 
 # --- number entry ---
 lorvane_fuzz_target(fuzz_number_entry fuzz/fuzz_number_entry.cpp LIBS lorvane_core)
+
+# --- stand-ins ---
+# The stand-ins are native programs: their cores do not exist in the mingw build.
+if(NOT WIN32)
+    if(LORVANE_FUZZ)
+        target_compile_options(trackserver_core PRIVATE -fsanitize=fuzzer-no-link)
+        target_compile_options(modem_core PRIVATE -fsanitize=fuzzer-no-link)
+    endif()
+    lorvane_fuzz_target(fuzz_trackserver_store fuzz/fuzz_trackserver_store.cpp
+                        LIBS trackserver_core)
+    lorvane_fuzz_target(fuzz_nmea_route fuzz/fuzz_nmea_route.cpp LIBS modem_core)
+endif()

@@ -15,7 +15,7 @@ class Module : public testing::Test {
         ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
         ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
         clearSettings();
-        baseline = threadCount();
+        baseline = settledThreadCount();
     }
     void TearDown() override {
         if (module != nullptr)

@@ -46,3 +46,4 @@ set_tests_properties(wine.locate_over_udp PROPERTIES
     RESOURCE_LOCK udp28695)
 
 lorvane_wine_test(track_append_wine_test wine/track_append_test.cpp)
+lorvane_wine_test(threeg_dialogs_wine_test wine/threeg_dialogs_test.cpp)

@@ -42,6 +42,17 @@ int threadCount() {
     return count;
 }
 
+int settledThreadCount() {
+    int count = threadCount();
+    for (int stable = 0, round = 0; stable < 10 && round < 250; ++round) {
+        Sleep(20);
+        int now = threadCount();
+        stable = now == count ? stable + 1 : 0;
+        count = now;
+    }
+    return count;
+}
+
 int waitForThreadCount(int expected, DWORD timeoutMs) {
     DWORD start = GetTickCount();
     int count = threadCount();
@@ -83,4 +94,37 @@ int receiveWithin(SOCKET s, char* buffer, int size, DWORD timeoutMs, sockaddr_in
         return -1;
     int fromLength = sizeof *from;
     return recvfrom(s, buffer, size, 0, reinterpret_cast<sockaddr*>(from), &fromLength);
+}
+
+HWND waitForDialog(const wchar_t* caption, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        HWND found = FindWindowW(L"#32770", caption);
+        if (found != nullptr && IsWindowVisible(found))
+            return found;
+        if (GetTickCount() - start >= timeoutMs)
+            return nullptr;
+        Sleep(20);
+    }
+}
+
+bool waitForWindowGone(HWND window, DWORD timeoutMs) {
+    DWORD start = GetTickCount();
+    while (IsWindow(window)) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+void clickButton(HWND dialog, int id) {
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+std::wstring controlText(HWND dialog, int id) {
+    wchar_t text[512] = {};
+    GetDlgItemTextW(dialog, id, text, 512);
+    return text;
 }

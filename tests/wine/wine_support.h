@@ -21,6 +21,10 @@ void writeSettingText(const wchar_t* valueName, const std::wstring& text, DWORD 
 // Number of threads of this process right now.
 int threadCount();
 
+// The thread count once it has stopped changing for a moment (threads of an earlier module that
+// detach cancelled before they started still have to start and end), within a bound.
+int settledThreadCount();
+
 // Waits (up to a bound) for the thread count to reach `expected`; returns the last count seen.
 int waitForThreadCount(int expected, DWORD timeoutMs);
 
@@ -33,3 +37,16 @@ SOCKET openLoopbackSocket();
 
 // Receives one datagram within timeoutMs; returns its length, or -1 when nothing came.
 int receiveWithin(SOCKET s, char* buffer, int size, DWORD timeoutMs, sockaddr_in* from);
+
+// Waits (bounded) for a top-level dialog with this caption to appear; null when none came.
+HWND waitForDialog(const wchar_t* caption, DWORD timeoutMs = 5000);
+
+// Waits (bounded) until `window` is gone; false when it is still there.
+bool waitForWindowGone(HWND window, DWORD timeoutMs = 5000);
+
+// Clicks a button of a dialog the way a user would, without waiting for the dialog's answer
+// (the click may open a message box that the test then answers).
+void clickButton(HWND dialog, int id);
+
+// The text of a dialog's control.
+std::wstring controlText(HWND dialog, int id);
