@@ -1,11 +1,17 @@
 // lorvane-minihost: the least host that loads the module. It makes a folder the device's root
-// (so "\Windows" and "\My Documents" land there), loads lorvane.dll, says "attached", and then
-// takes one command a line from standard input until "quit" or the end of input, when it
-// unloads the module and says "detached". Tests and the demo drive it through a pipe.
+// (so "\Windows" and "\My Documents" land there), loads lorvane.dll, opens a hidden host window,
+// says "attached", and then runs a message loop (the module's timers fire in it) while it takes
+// one command a line from standard input. At "quit" or the end of input it unloads the module and
+// says "detached". Tests and the demo drive it through a pipe.
 //
 //   lorvane-minihost.exe [--root DRIVE_OR_FOLDER]
 //
-// Commands: "fix" prints the driver's current fix; "quit" ends.
+// Commands, each answered with one line:
+//   fix                  the driver's current fix
+//   cdpdStartTrack       cdpdStopTrack
+//   ThreeGStartTrack     ThreeGStopTrack     ThreeGStartSend     ThreeGStopSend
+//   quit
+// Each track-file notification from the module prints "track NAME".
 #include <windows.h>
 
 #include <cstdio>
@@ -16,14 +22,26 @@
 
 namespace {
 
-using GetFix = BOOL (*)(ZQGPS_POSITIONALDATA*);
+constexpr UINT kTrackFileUpdated = WM_USER + 15;
+constexpr UINT kCommand = WM_APP + 1;  // lParam: a heap copy of the command line
 
-void printFix(HMODULE driver) {
-    auto getFix = reinterpret_cast<GetFix>(
-        reinterpret_cast<void*>(GetProcAddress(driver, "ZQGPS_GetPositionalData")));
+HMODULE module;
+HMODULE driver;
+
+template <typename F> F entry(HMODULE dll, const char* name) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(dll, name)));
+}
+
+void say(const char* format, const char* text) {
+    std::printf(format, text);
+    std::fflush(stdout);
+}
+
+void printFix() {
+    auto getFix = entry<BOOL (*)(ZQGPS_POSITIONALDATA*)>(driver, "ZQGPS_GetPositionalData");
     ZQGPS_POSITIONALDATA fix{};
     if (getFix == nullptr || !getFix(&fix)) {
-        std::printf("fix none\n");
+        say("%s\n", "fix none");
         return;
     }
     std::printf("fix %.7f %.7f mode %d altitude %d m course %.1f speed %.1f km/h "
@@ -31,6 +49,72 @@ void printFix(HMODULE driver) {
                 fix.latitude / 1e7, fix.longitude / 1e7, fix.mode, fix.altitude,
                 fix.course / 10.0, fix.speed / 10.0, fix.year, fix.month, fix.day, fix.hour,
                 fix.minute, fix.second);
+    std::fflush(stdout);
+}
+
+// Calls an export by the name the platform's compiler gives it, as a host built with it would.
+void callExport(const std::string& command, HWND host) {
+    struct Export {
+        const char* command;
+        const char* decorated;
+        int form;  // 0: void(), 1: void(void*), 2: bool(void*)
+    } exports[] = {
+        {"cdpdStartTrack", "?cdpdStartTrack@@YAXPEAX@Z", 1},
+        {"cdpdStopTrack", "?cdpdStopTrack@@YAXXZ", 0},
+        {"ThreeGStartTrack", "?ThreeGStartTrack@@YA_NPEAX@Z", 2},
+        {"ThreeGStopTrack", "?ThreeGStopTrack@@YAXXZ", 0},
+        {"ThreeGStartSend", "?ThreeGStartSend@@YA_NPEAX@Z", 2},
+        {"ThreeGStopSend", "?ThreeGStopSend@@YAXXZ", 0},
+        {"ThreeGServerSetup", "?ThreeGServerSetup@@YAXPEAX@Z", 1},
+    };
+    for (const Export& e : exports) {
+        if (command != e.command)
+            continue;
+        void* f = reinterpret_cast<void*>(GetProcAddress(module, e.decorated));
+        if (f == nullptr) {
+            say("missing %s\n", e.decorated);
+            return;
+        }
+        if (e.form == 0) {
+            reinterpret_cast<void (*)()>(f)();
+            say("ok %s\n", e.command);
+        } else if (e.form == 1) {
+            reinterpret_cast<void (*)(void*)>(f)(host);
+            say("ok %s\n", e.command);
+        } else {
+            bool started = reinterpret_cast<bool (*)(void*)>(f)(host);
+            std::printf("ok %s %s\n", e.command, started ? "true" : "false");
+            std::fflush(stdout);
+        }
+        return;
+    }
+    say("unknown command %s\n", command.c_str());
+}
+
+LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == kTrackFileUpdated) {
+        // The name lives in the module's buffer until the next append: copy it now.
+        say("track %s\n", reinterpret_cast<const char*>(wParam));
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Reads standard input on its own thread, so the main thread stays in its message loop.
+DWORD WINAPI readCommands(void* mainThread) {
+    DWORD main = static_cast<DWORD>(reinterpret_cast<uintptr_t>(mainThread));
+    char line[256];
+    while (std::fgets(line, sizeof line, stdin) != nullptr) {
+        std::string* command = new std::string(line);
+        while (!command->empty() && (command->back() == '\n' || command->back() == '\r'))
+            command->pop_back();
+        while (!PostThreadMessageW(main, kCommand, 0, reinterpret_cast<LPARAM>(command)))
+            Sleep(10);
+        if (*command == "quit")
+            return 0;
+    }
+    PostThreadMessageW(main, kCommand, 0, reinterpret_cast<LPARAM>(new std::string("quit")));
+    return 0;
 }
 
 } // namespace
@@ -45,29 +129,43 @@ int main(int argc, char** argv) {
     CreateDirectoryW(L"\\Windows", nullptr);
     CreateDirectoryW(L"\\My Documents", nullptr);
 
-    HMODULE module = LoadLibraryW(L"lorvane.dll");
+    module = LoadLibraryW(L"lorvane.dll");
     if (module == nullptr) {
         std::fprintf(stderr, "cannot load lorvane.dll (error %lu)\n", GetLastError());
         return 2;
     }
-    HMODULE driver = GetModuleHandleW(L"gpsdriver.dll");
-    std::printf("attached\n");
-    std::fflush(stdout);
+    driver = GetModuleHandleW(L"gpsdriver.dll");
 
-    char line[256];
-    while (std::fgets(line, sizeof line, stdin) != nullptr) {
-        std::string command(line);
-        while (!command.empty() && (command.back() == '\n' || command.back() == '\r'))
-            command.pop_back();
-        if (command == "quit")
-            break;
-        if (command == "fix")
-            printFix(driver);
-        else
-            std::printf("unknown command %s\n", command.c_str());
-        std::fflush(stdout);
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = hostProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"LorvaneMiniHost";
+    RegisterClassW(&windowClass);
+    HWND host = CreateWindowW(L"LorvaneMiniHost", L"Lorvane mini host", 0, 0, 0, 10, 10, nullptr,
+                              nullptr, windowClass.hInstance, nullptr);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from here
+    say("%s\n", "attached");
+
+    CreateThread(nullptr, 0, readCommands,
+                 reinterpret_cast<void*>(static_cast<uintptr_t>(GetCurrentThreadId())), 0, nullptr);
+    bool running = true;
+    while (running && GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (message.hwnd == nullptr && message.message == kCommand) {
+            std::string* command = reinterpret_cast<std::string*>(message.lParam);
+            if (*command == "quit")
+                running = false;
+            else if (*command == "fix")
+                printFix();
+            else if (!command->empty())
+                callExport(*command, host);
+            delete command;
+            continue;
+        }
+        DispatchMessageW(&message);
     }
     FreeLibrary(module);
-    std::printf("detached\n");
+    DestroyWindow(host);
+    say("%s\n", "detached");
     return 0;
 }

@@ -99,6 +99,18 @@ std::u16string trackFilePath(const char16_t* documentsFolder, const char16_t* na
     return path;
 }
 
+// A folder named only by dots and blanks ("..", ". .") would lead out of the documents folder
+// (or nowhere); only the name's folders can be such, as the last part gets the date appended.
+static bool leavesTheFolder(std::u16string_view name) {
+    for (size_t start = 0, end; (end = name.find(u'\\', start)) != std::u16string_view::npos;
+         start = end + 1) {
+        std::u16string_view folder = name.substr(start, end - start);
+        if (!folder.empty() && folder.find_first_not_of(u". ") == std::u16string_view::npos)
+            return true;
+    }
+    return false;
+}
+
 bool isWritableTrackPath(const std::u16string& path, const char16_t* name) {
     if (path.size() >= static_cast<size_t>(kPathChars))
         return false;
@@ -106,7 +118,7 @@ bool isWritableTrackPath(const std::u16string& path, const char16_t* name) {
         if (*unit < 0x20 || std::u16string_view(u"<>:\"/|?*").find(*unit) != std::u16string::npos)
             return false;
     }
-    return true;
+    return name == nullptr || !leavesTheFolder(name);
 }
 
 static size_t fileNameStart(const std::u16string& path) {

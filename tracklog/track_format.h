@@ -65,7 +65,8 @@ std::u16string trackFilePath(const char16_t* documentsFolder, const char16_t* na
 // False when the path cannot name a file: too long for a path buffer, or a `name` holding a
 // character that file names refuse (control characters and < > : " / | ? *), which some file
 // systems would take for something else (a ':' names a stream on NTFS). A '\' in the name is
-// allowed: it names a subfolder, and the open fails if that does not exist.
+// allowed: it names a subfolder, and the open fails if that does not exist; but a folder named
+// only by dots and blanks ("..") is refused, as it would lead out of the documents folder.
 bool isWritableTrackPath(const std::u16string& path, const char16_t* name);
 
 // The 8-bit copy of the path after its last '\', cut to fit `fileName` of 256 bytes with its

@@ -264,6 +264,9 @@ TEST_F(TrackFile, WhenNothingCanBeWrittenTheHostIsStillTold) {
         {"a question mark in the name", u"Truck?7", 12, -34, [] {}, "Truck?7(12.8.2002).way"},
         {"a control character in the name", u"Truck\t7", 12, -34, [] {}, "Truck\t7(12.8.2002).way"},
         {"a path too long", std::u16string(300, u'x'), 12, -34, [] {}, std::string(255, 'x')},
+        {"a name leading out of the documents folder", u"..\\Windows\\zqCDPD", 12, -34, [] {},
+         "zqCDPD(12.8.2002).way"},
+        {"the same behind a subfolder", u"fleet\\ . \\..\\..\\x", 12, -34, [] {}, "x(12.8.2002).way"},
     };
     for (const Row& row : rows) {
         resetFakeFiles(root);
@@ -274,6 +277,7 @@ TEST_F(TrackFile, WhenNothingCanBeWrittenTheHostIsStillTold) {
         EXPECT_EQ(filesIn(root + "/My Documents"),
                   std::vector<std::string>{"Truck 7(12.8.2002).way"})
             << row.why << ": wrote another file";
+        EXPECT_TRUE(filesIn(root + "/Windows").empty()) << row.why << ": wrote outside";
         ASSERT_EQ(fakeFiles.notifications.size(), 1u) << row.why;
         expectToldOf(row.toldOf);
     }
