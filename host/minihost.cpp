@@ -1,5 +1,5 @@
 // lorvane-minihost: the least host that loads the module. It makes a folder the device's root
-// (so "\Windows" and "\My Documents" land there), loads lorvane.dll, opens a hidden host window,
+// (so "\Windows" and "\My Documents" land there), loads lorvane.dll, opens a message-only host window,
 // says "attached", and then runs a message loop (the module's timers fire in it) while it takes
 // one command a line from standard input. At "quit" or the end of input it unloads the module and
 // says "detached". Tests and the demo drive it through a pipe.
@@ -141,8 +141,13 @@ int main(int argc, char** argv) {
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"LorvaneMiniHost";
     RegisterClassW(&windowClass);
-    HWND host = CreateWindowW(L"LorvaneMiniHost", L"Lorvane mini host", 0, 0, 0, 10, 10, nullptr,
-                              nullptr, windowClass.hInstance, nullptr);
+    // A message-only window: it takes the module's notifications and needs no display.
+    HWND host = CreateWindowW(L"LorvaneMiniHost", L"Lorvane mini host", 0, 0, 0, 10, 10,
+                              HWND_MESSAGE, nullptr, windowClass.hInstance, nullptr);
+    if (host == nullptr) {
+        std::fprintf(stderr, "cannot create the host window (error %lu)\n", GetLastError());
+        return 2;
+    }
     MSG message;
     PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE);  // the thread's queue exists from here
     say("%s\n", "attached");

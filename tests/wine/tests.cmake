@@ -47,3 +47,14 @@ set_tests_properties(wine.locate_over_udp PROPERTIES
 
 lorvane_wine_test(track_append_wine_test wine/track_append_test.cpp)
 lorvane_wine_test(threeg_dialogs_wine_test wine/threeg_dialogs_test.cpp)
+
+# End to end: the server, a modem and two devices in network namespaces of their own.
+add_test(NAME e2e.network
+         COMMAND bash ${PROJECT_SOURCE_DIR}/tests/e2e/network_test.sh
+                 ${CMAKE_BINARY_DIR}/bin ${PROJECT_SOURCE_DIR}/build/native/bin
+                 ${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_BINARY_DIR}/e2e)
+set_tests_properties(e2e.network PROPERTIES
+    PASS_REGULAR_EXPRESSION "network: passed"
+    FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
+    DEPENDS "wine.module_wine_test"
+    TIMEOUT 240)
