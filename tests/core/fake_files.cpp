@@ -136,6 +136,7 @@ void writeRealFile(const char16_t* path, const std::vector<uint8_t>& bytes) {
 FileHandle platformOpenFile(const char16_t* path, FileAccess access, FileDisposition disposition) {
     std::lock_guard<std::mutex> hold(lock);
     std::string real = realPath(path);
+    fakeFiles.opened.push_back(real);
     if (fakeFiles.failEveryOpen || heldElsewhere(real, true) || isOpen(real))
         return kNoFile;
     int flags = access == FileAccess::Read    ? O_RDONLY

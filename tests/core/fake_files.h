@@ -29,6 +29,7 @@ struct FakeFiles {
     bool flushDoesNothing = false;
 
     LocalTime now{};  // what platformLocalTime gives
+    std::vector<std::string> opened;  // the real path of every open tried, in order
     std::vector<HostNotification> notifications;
 };
 

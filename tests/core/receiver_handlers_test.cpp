@@ -2,7 +2,9 @@
 // under, which target reports count, and when the user is told a target is not located yet.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "exchange/dispatch.h"
 #include "module/module_state.h"
@@ -176,6 +178,35 @@ TEST_F(Handlers, AShortDatagramIsReadWithZerosAfterIt) {
     m.latitude = 9;
     handleDatagram(reinterpret_cast<const uint8_t*>(&m), 37, destinationFor(kServer, 28695));
     EXPECT_EQ(fakeFiles.notifications.size(), 1u);
+}
+
+} // namespace
+
+namespace {
+
+// The host's thread rewrites the target list (as the 3G dialog does, under the list lock) while
+// the receiver logs reports for it. Under ThreadSanitizer this shows the handlers never read a
+// record that is being written; everywhere it shows that every report is logged under one of the
+// names the record ever had, never a mix.
+TEST_F(Handlers, ReportsAreLoggedWhileTheListIsEditedOnAnotherThread) {
+    addTarget(u"T7", "Car", 0);
+    std::atomic<bool> done{false};
+    std::thread dialog([&] {
+        for (int i = 0; !done; ++i) {
+            std::lock_guard<std::mutex> hold(moduleState.listLock);
+            ThreeGTarget& t = moduleState.targetList[0];
+            std::strncpy(t.description, i % 2 ? "Lorry" : "Car", sizeof t.description);
+            t.iconIndex = i % 6;
+        }
+    });
+    for (int i = 1; i <= 200; ++i)
+        receive(position('n', i, i, 4, "T7"), kServer);
+    done = true;
+    dialog.join();
+    ASSERT_EQ(fakeFiles.notifications.size(), 200u);
+    for (const auto& n : fakeFiles.notifications)
+        EXPECT_TRUE(n.fileName == "Car(12.8.2002).way" || n.fileName == "Lorry(12.8.2002).way")
+            << n.fileName;
 }
 
 } // namespace

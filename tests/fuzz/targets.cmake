@@ -2,6 +2,9 @@
 
 # --- exchange ---
 lorvane_fuzz_target(fuzz_received_message fuzz/fuzz_received_message.cpp LIBS lorvane_core)
+if(NOT WIN32)  # over the native fake platform and real files
+    lorvane_fuzz_target(fuzz_datagram fuzz/fuzz_datagram.cpp LIBS fake_platform lorvane_core)
+endif()
 
 # --- gpsdriver ---
 lorvane_fuzz_target(fuzz_gpsd_stream fuzz/fuzz_gpsd_stream.cpp LIBS gpsdriver_core)
