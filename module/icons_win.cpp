@@ -1,0 +1,27 @@
+#include "module/icons_win.h"
+
+#include "module/module_state.h"
+#include "resources/resource.h"
+
+int32_t usableIconIndex(int32_t index) {
+    return index >= 0 && index < IDI_TARGET_COUNT ? index : 0;
+}
+
+HICON loadTargetIcon(int32_t index) {
+    HINSTANCE instance = static_cast<HINSTANCE>(moduleState.moduleInstance);
+    return static_cast<HICON>(LoadImageW(instance,
+                                         MAKEINTRESOURCEW(IDI_TARGET_FIRST + usableIconIndex(index)),
+                                         IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+}
+
+HIMAGELIST makeTargetImageList() {
+    HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, IDI_TARGET_COUNT, 0);
+    if (list == nullptr)
+        return nullptr;
+    for (int32_t i = 0; i < IDI_TARGET_COUNT; ++i) {
+        HICON icon = loadTargetIcon(i);
+        ImageList_AddIcon(list, icon);  // the list keeps its own copy
+        DestroyIcon(icon);
+    }
+    return list;
+}
