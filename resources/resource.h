@@ -1,6 +1,9 @@
 // Resource numbers of lorvane.dll: dialogs, controls and the six target icons.
 #pragma once
 
+#include "cdpd_resource.h"
+#include "threeg_resource.h"
+
 #define IDD_ACCOUNT 102
 #define IDD_SERVER 111
 

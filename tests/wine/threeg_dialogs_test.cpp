@@ -3,10 +3,12 @@
 // asks a name server: every name is one the hosts file knows, or is refused before any lookup.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <thread>
 
 #include "tests/wine/wine_support.h"
+#include "tests/wine/screenshot.h"
 
 namespace {
 
@@ -60,6 +62,7 @@ TEST_F(ThreeGDialogs, StartSendAsksForAnAccountKeepsTheDialogOnAnEmptyOneAndStor
         HWND dialog = waitForDialog(L"Lorvane Account Setup");
         if (dialog == nullptr)
             return;
+        saveWindowPng(dialog, screenshotPath(L"dialog-102-account.png").c_str());
         clickButton(dialog, IDOK);  // empty: a message box, and the dialog stays
         sawEmptyRefused = answerMessageBox();
         stayedOpen = IsWindow(dialog) != FALSE;
@@ -117,6 +120,7 @@ TEST_F(ThreeGDialogs, ServerDialogShowsNameOrAddressAndRefusesWhatIsNoHost) {
         if (dialog == nullptr)
             return;
         HWND box = GetDlgItem(dialog, kIsAddress);
+        saveWindowPng(dialog, screenshotPath(L"dialog-111-server.png").c_str());
         shownName = controlText(dialog, kServerAddress);
         SendMessageW(box, BM_CLICK, 0, 0);  // ticked: the resolved address
         shownAddress = controlText(dialog, kServerAddress);
@@ -141,6 +145,67 @@ TEST_F(ThreeGDialogs, ServerDialogShowsNameOrAddressAndRefusesWhatIsNoHost) {
     std::string stored = readSettingBytes(L"QVServerName");
     ASSERT_EQ(stored.size(), 512u);
     EXPECT_EQ(std::wstring(reinterpret_cast<const wchar_t*>(stored.data())), L"localhost");
+}
+
+} // namespace
+
+namespace {
+
+// A target list of one target, "T7" named "Car", asked every minute.
+void writeOneTargetList() {
+    unsigned char file[4 + 120] = {1};
+    unsigned char* t = file + 4;
+    t[0] = 'T';
+    t[2] = '7';
+    float frequency = 1.0f;
+    std::memcpy(t + 32, &frequency, 4);
+    std::memcpy(t + 40, "Car", 3);
+    HANDLE f = CreateFileW(L"L:\\Windows\\zq3GTrack", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
+                           nullptr);
+    DWORD n = 0;
+    WriteFile(f, file, sizeof file, &n, nullptr);
+    CloseHandle(f);
+}
+
+// A target report with coordinates and quality all zero for `id`, from 127.0.0.1.
+void sendNotLocatedYet(SOCKET s, const char* id) {
+    char m[152] = {'n'};
+    std::memcpy(m + 8, id, std::strlen(id));
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(28695);
+    to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sendto(s, m, sizeof m, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+}
+
+TEST_F(ThreeGDialogs, TheServerSaysNotLocatedYetOnlyWhileTrackingIsOff) {
+    WSADATA data;
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+    writeOneTargetList();
+    load();
+    // The server dialog resolves "localhost": the server is 127.0.0.1, where the test sends from.
+    meanwhile([] {
+        if (HWND dialog = waitForDialog(L"Lorvane Server IP Setup"))
+            clickButton(dialog, IDOK);
+    });
+    entry<void (*)(void*)>("?ThreeGServerSetup@@YAXPEAX@Z")(nullptr);
+    user.join();
+
+    SOCKET s = openLoopbackSocket();
+    ASSERT_NE(s, INVALID_SOCKET);
+    sendNotLocatedYet(s, "Z9");
+    HWND box = waitForDialog(L"Orlisk GPS");
+    ASSERT_NE(box, nullptr) << "no message box for a target the server has not located";
+    EXPECT_EQ(controlText(box, 0xFFFF), L"Z9 hasn't been located yet.");
+    clickButton(box, IDOK);
+    EXPECT_TRUE(waitForWindowGone(box));
+
+    ASSERT_TRUE(entry<bool (*)(void*)>("?ThreeGStartTrack@@YA_NPEAX@Z")(nullptr));
+    sendNotLocatedYet(s, "Z9");
+    EXPECT_EQ(waitForDialog(L"Orlisk GPS", 1000), nullptr) << "shown while tracking is on";
+    entry<void (*)()>("?ThreeGStopTrack@@YAXXZ")();
+    closesocket(s);
+    WSACleanup();
 }
 
 } // namespace
