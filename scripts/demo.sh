@@ -1,93 +1,154 @@
 #!/usr/bin/env bash
-# The demo of what Lorvane does so far: one device (the module loaded by a minimal host under
-# Wine) with its own gpsd replaying a drive through town. It shows the module attach, its
-# settings written back to the registry, its UDP endpoint on port 28695, and its own fix
-# answering a locate request from another machine's socket; then it unloads the module.
+# make demo: a live tracking network on this machine, built and torn down by this script.
+#
+#   the tracking server      10.77.0.1   trackserver
+#   peer device "Truck 1"    10.77.0.3   the module in a headless host, gpsd replaying route-north
+#   peer device "Van 2"      10.77.0.4   the same with route-east; reports to the server as P2-ID
+#   a CDPD modem             10.77.0.5   cdpdmodem answering with route-loop
+#   the viewing device       10.77.0.2   lorvane-host (the map) under Xvfb, gpsd replaying
+#                                        route-loop: it polls both peers and the modem over CDPD,
+#                                        reports its own position to the server, and tracks Van 2
+#                                        through the server.
+# Each host lives in a network namespace of its own; each device has its own Wine prefix,
+# wineserver, file-system root and gpsd. At the end: a summary, a screenshot of the map
+# (build/demo/host.png) and the GPX of every track (build/demo/tracks.gpx). Exit 0 only when
+# every expected track has points.
+#
+#   scripts/demo.sh [--seconds N]   (default 120)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+seconds=120
+while [ $# -gt 0 ]; do
+    case "$1" in
+    --seconds) seconds="$2"; shift 2 ;;
+    *) echo "usage: scripts/demo.sh [--seconds N]" >&2; exit 2 ;;
+    esac
+done
+[ "$seconds" -ge 20 ] || { echo "demo: give it at least 20 seconds" >&2; exit 2; }
 export PATH="$PATH:/usr/sbin:/sbin"
 demo="$root/build/demo"
-gpsd_port=29480
-route="$root/tests/data/route-loop.nmea"
+native="$root/build/native/bin"
+bin="$root/build/mingw/bin"
+data="$root/tests/data"
 
 step() { printf '\n== %s\n' "$*"; }
+winpath() { local p="${1//\//\\}"; echo "Z:$p"; }
 
 bash scripts/setup.sh
-step "Building (native tools and the Win32 DLLs)"
-cmake --preset native >/dev/null && cmake --build --preset native --target udpprobe >/dev/null
+step "Building what is missing"
+cmake --preset native >/dev/null && cmake --build --preset native --target trackserver cdpdmodem udpprobe waytool >/dev/null
 cmake --preset mingw >/dev/null && cmake --build --preset mingw >/dev/null
-echo "built: build/mingw/bin/lorvane.dll, gpsdriver.dll, lorvane-minihost.exe; build/native/bin/udpprobe"
+echo "built: lorvane.dll, gpsdriver.dll, lorvane-host.exe, lorvane-minihost.exe; trackserver, cdpdmodem, waytool"
 
 source scripts/wine-session.sh
-source scripts/gpsfake.sh
+source scripts/netlab.sh
+source scripts/device.sh
 cleanup() {
-    [ -n "${HOST_PID:-}" ] && kill "$HOST_PID" 2>/dev/null || true
-    gpsfake_stop
-    wine_session_stop
+    trap - EXIT INT TERM
+    for d in P1 P2 V; do device_stop "$d" >/dev/null 2>&1 || true; done
+    netlab_down
+    xvfb_stop
 }
 trap cleanup EXIT
-trap 'exit 130' INT TERM
+trap 'echo; echo "demo: interrupted"; exit 130' INT TERM
 
-step "Starting the device: a Wine prefix of its own, its root folder as drive L:"
+step "A Wine prefix to copy for each device"
+wine_session_start "$root/build/mingw"   # makes build/mingw/wineprefix when missing
+wine_session_stop
+xvfb_start
+echo "display $DISPLAY"
+
+step "The network: five hosts in namespaces of their own"
+rm -rf "$demo"
 mkdir -p "$demo"
-wine_session_start "$root/build/mingw" "$demo"
-rm -rf "$demo/devroot/Windows" "$demo/devroot/My Documents"
-wine reg delete 'HKCU\Software\Orlisk Inc.\Orlisk GPS\3.0' /f >/dev/null 2>&1 || true
-echo "device root: $demo/devroot (a fresh device: no settings, no lists)"
+netlab_up
+netlab_host server 10.77.0.1
+netlab_host V 10.77.0.2
+netlab_host P1 10.77.0.3
+netlab_host P2 10.77.0.4
+netlab_host modem 10.77.0.5
+netlab_exec server "$native/trackserver" --address 10.77.0.1 --store "$demo/server.store" --log \
+    >"$demo/server.log" 2>&1 &
+netlab_exec modem "$native/cdpdmodem" --address 10.77.0.5 --route "$data/route-loop.nmea" --log \
+    >"$demo/modem.log" 2>&1 &
+echo "server 10.77.0.1, viewer 10.77.0.2, Truck 1 10.77.0.3, Van 2 10.77.0.4, modem 10.77.0.5"
 
-step "Starting the device's gpsd, replaying $(basename "$route")"
-gpsfake_start "$route" "$gpsd_port"
-echo "gpsd (gpsfake) on port $gpsd_port"
+step "The peer devices"
+DEVICE_DISPLAY[V]="$DISPLAY"
+for d in P1 P2 V; do device_create "$d" "$root/build/mingw/wineprefix" "$demo"; done
+python3 tests/e2e/make_lists.py "${DEVICE_DIR[P1]}/root"
+python3 tests/e2e/make_lists.py "${DEVICE_DIR[P2]}/root"
+device_setting P2 QVServerName 10.77.0.1
+device_setting P2 QVID P2-ID
+device_start P1 "$data/route-north.nmea" "$bin"
+device_start P2 "$data/route-east.nmea" "$bin"
+device_command P2 ThreeGStartSend "ok ThreeGStartSend true"
+echo "Truck 1 answers locate requests; Van 2 also reports to the server as P2-ID"
 
-step "The host loads lorvane.dll (which loads gpsdriver.dll)"
-coproc HOST { LORVANE_GPSD="127.0.0.1:$gpsd_port" wine build/mingw/bin/lorvane-minihost.exe --root 'L:\' 2>&1; }
-host_out=${HOST[0]} host_in=${HOST[1]}
-read -r -t 60 line <&"$host_out" || true
-echo "host: ${line%$'\r'}"
+step "The viewing device: lorvane-host with the map"
+python3 tests/e2e/make_lists.py "${DEVICE_DIR[V]}/root" \
+    --cdpd "10.77.0.3,Truck 1/north route,0.1,0,0" --cdpd "10.77.0.4,Van 2,0.1,3,0" \
+    --cdpd "10.77.0.5,Courier modem,0.1,1,1" --target "P2-ID,Van 2 via server,0.1,5"
+device_setting V QVServerName 10.77.0.1
+device_setting V QVID V-ID
+shot="$demo/host.png"
+cat >"$demo/host-script.txt" <<SCRIPT
+1 cdpdStartTrack
+1 ThreeGStartSend
+2 ThreeGStartTrack
+$((seconds - 2)) screenshot $(winpath "$shot")
+$((seconds - 1)) cdpdStopTrack
+$((seconds - 1)) ThreeGStopTrack
+$((seconds - 1)) ThreeGStopSend
+$seconds quit
+SCRIPT
+device_start_viewer V "$data/route-loop.nmea" "$bin" "$(winpath "$demo/host-script.txt")"
 
-step "Settings written back at attach (registry of the device)"
-wine reg query 'HKCU\Software\Orlisk Inc.\Orlisk GPS\3.0' 2>/dev/null | tr -d '\r' | sed '/^$/d'
-
-step "The module's UDP endpoint, as Linux sees it"
-ss -uln | awk 'NR == 1 || /:28695 /'
-
-step "Waiting for the device's own fix from gpsd"
-fix="fix none"
-for i in $(seq 1 60); do
-    echo fix >&"$host_in"
-    read -r -t 10 fix <&"$host_out" || true
-    fix=${fix%$'\r'}
-    [ "$fix" != "fix none" ] && break
-    sleep 0.5
+docs="${DEVICE_DIR[V]}/root/My Documents"
+day=$(date +%-m.%-d.%Y)
+expected=("Truck 1" "Van 2" "Courier modem" "Van 2 via server")
+count_of() {  # file: the record count, 0 when missing
+    if [ -f "$1" ]; then od -An -t d4 -j 64 -N 4 "$1" | tr -d ' '; else echo 0; fi
+}
+progress() {
+    local line="" name
+    for name in "${expected[@]}"; do
+        line+="$name: $(count_of "$docs/$name($day).way")   "
+    done
+    echo "$line"
+}
+step "Running for $seconds seconds (positions logged by the viewing device)"
+start=$(date +%s)
+while kill -0 "$DEVICE_VIEWER_PID" 2>/dev/null; do
+    elapsed=$(( $(date +%s) - start ))
+    printf '[%3d s] %s\n' "$elapsed" "$(progress)"
+    [ "$elapsed" -gt $((seconds + 60)) ] && { echo "demo: the host did not end"; break; }
+    sleep 10
 done
-echo "driver: $fix"
+DEVICE_FD[V]=""
 
-step "Another machine asks the device where it is (a locate request to UDP 28695)"
-answer=""
-for i in $(seq 1 10); do
-    answer=$(build/native/bin/udpprobe locate 127.0.0.1 28695 --timeout-ms 1000) && break
-    answer=""
-done
-echo "${answer:-no answer}"
-
-step "The host unloads the module"
-echo quit >&"$host_in"
-read -r -t 30 line <&"$host_out" || true
-echo "host: ${line%$'\r'}"
-HOST_PID=""
-
-step "What this showed"
+step "Summary"
 ok=1
-[ -n "$answer" ] || ok=0
-cat <<TEXT
-- lorvane.dll attached inside a host under Wine, with gpsdriver.dll as its GPS driver library.
-- A fresh device has no server name: the module wrote its default "lorvane-tracker" back to
-  "QVServerName" as a whole 512-byte buffer, and left "QVID" (the account) unset.
-- The module's single UDP socket listens on port 28695 on all addresses.
-- gpsd replayed a drive through town; the driver stand-in turned its reports into the fix record.
-- A locate request from a plain Linux socket was $( [ $ok = 1 ] && echo "answered from port 28695 with that fix (latitude and longitude in degrees x 10^6)" || echo "NOT answered" ).
-- The module unloaded cleanly: its receiver thread and the driver's reader ended first.
-Not yet shown (later steps): track files, the CDPD poller, the tracking server link and dialogs.
-TEXT
+for name in "${expected[@]}"; do
+    n=$(count_of "$docs/$name($day).way")
+    printf '  %-20s %4d positions logged\n' "$name" "$n"
+    [ "$n" -gt 0 ] || ok=0
+done
+echo "  files written by the viewing device:"
+ls -1 "$docs" | sed 's/^/    /'
+echo "  datagrams on each host's link (sent / received):"
+for h in server V P1 P2 modem; do
+    stats=$(ip -n "$NETLAB-$h" -s -o link show | awk '$2 !~ /^lo/ {
+        for (i = 1; i <= NF; i++) { if ($i == "RX:") rx = $(i + 9); if ($i == "TX:") tx = $(i + 9) }
+        print tx " / " rx }' | head -1)
+    printf '    %-7s %s\n' "$h" "$stats"
+done
+echo "  the server heard: $(grep -c "'o'" "$demo/server.log" || true) own reports, $(grep -c "'m'" "$demo/server.log" || true) target queries"
+echo "  the host was told of $(grep -c '^track ' "${DEVICE_DIR[V]}/host.log" || true) appends"
+grep -E '^\[|^summary' "${DEVICE_DIR[V]}/host.log" | tr -d '\r' | sed 's/^/  host: /'
+
+"$native/waytool" gpx "$docs"/*"($day).way" >"$demo/tracks.gpx" && echo "  GPX of every track: $demo/tracks.gpx"
+[ -f "$shot" ] && echo "  screenshot of the map: $shot"
+if [ $ok = 1 ]; then echo "demo: every expected track has points"; else echo "demo: FAILED: a track has no points"; fi
 [ $ok = 1 ]

@@ -9,14 +9,18 @@
 #   device_start NAME ROUTE BIN_DIR          gpsd and the host (lorvane-minihost) inside NAME
 #   device_command NAME COMMAND [REPLY]      sends a command; waits for a reply line starting
 #                                            with REPLY (default "ok COMMAND")
+#   device_start_viewer NAME ROUTE BIN SCRIPT   gpsd and lorvane-host (the map) on $DISPLAY,
+#                                            running SCRIPT (see host/lorvane_host.cpp)
 #   device_stop NAME                         quit the host, stop its gpsd and wineserver
-# DEVICE_DIR[NAME] is the device's folder: root/ (its L:), host.log, gpsd.log.
+# DEVICE_DIR[NAME] is the device's folder: root/ (its L:), host.log, gpsd.log. A device shows
+# windows only when DEVICE_DISPLAY[NAME] names a display before device_create (Wine's desktop
+# keeps the display it started with).
 
-declare -A DEVICE_DIR DEVICE_FD DEVICE_SEEN
+declare -A DEVICE_DIR DEVICE_FD DEVICE_SEEN DEVICE_DISPLAY
 
 device_env() {
     local name="$1"
-    echo "WINEPREFIX=${DEVICE_DIR[$name]}/wineprefix" WINEDEBUG=-all DISPLAY= \
+    echo "WINEPREFIX=${DEVICE_DIR[$name]}/wineprefix" WINEDEBUG=-all DISPLAY="${DEVICE_DISPLAY[$name]:-}" \
         WINEDLLOVERRIDES="mscoree,mshtml="
 }
 
@@ -43,15 +47,28 @@ device_setting() {
         >/dev/null 2>&1
 }
 
-device_start() {
-    local name="$1" route="$2" bin="$3" dir="${DEVICE_DIR[$1]}"
+device_gpsd() {
+    local name="$1" route="$2" dir="${DEVICE_DIR[$1]}" i
     netlab_exec "$name" env PATH="$PATH:/usr/sbin:/sbin" \
         gpsfake -q -c 0.1 -P 2947 "$route" >"$dir/gpsd.log" 2>&1 &
-    local i
     for i in $(seq 1 100); do
         netlab_exec "$name" bash -c 'exec 3<>/dev/tcp/127.0.0.1/2947' 2>/dev/null && break
         sleep 0.1
     done
+}
+
+device_start_viewer() {
+    local name="$1" route="$2" bin="$3" script="$4" dir="${DEVICE_DIR[$1]}"
+    device_gpsd "$name" "$route"
+    netlab_exec "$name" env $(device_env "$name") \
+        wine "$bin/lorvane-host.exe" --root 'L:\' --script "$script" >"$dir/host.log" 2>&1 &
+    DEVICE_VIEWER_PID=$!
+    device_wait "$name" attached 60
+}
+
+device_start() {
+    local name="$1" route="$2" bin="$3" dir="${DEVICE_DIR[$1]}"
+    device_gpsd "$name" "$route"
     rm -f "$dir/commands"
     mkfifo "$dir/commands"
     netlab_exec "$name" env $(device_env "$name") \

@@ -16,17 +16,7 @@ wine_session_start() {
     mkdir -p "$state/devroot"
 
     # A display first: a desktop started without one stays without one.
-    local fdfile
-    fdfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
-    WINE_SESSION_XVFB=$!
-    local i
-    for i in $(seq 1 100); do
-        [ -s "$fdfile" ] && break
-        sleep 0.1
-    done
-    export DISPLAY=":$(head -n1 "$fdfile")"
-    rm -f "$fdfile"
+    xvfb_start
 
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "wine: creating the prefix $WINEPREFIX"
@@ -53,6 +43,24 @@ wine_session_start() {
 
 wine_session_stop() {
     wineserver -k 2>/dev/null || true
+    xvfb_stop
+}
+
+# A virtual X display of our own (its unix socket also serves network namespaces); exports DISPLAY.
+xvfb_start() {
+    local fdfile i
+    fdfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fdfile" 2>/dev/null &
+    WINE_SESSION_XVFB=$!
+    for i in $(seq 1 100); do
+        [ -s "$fdfile" ] && break
+        sleep 0.1
+    done
+    export DISPLAY=":$(head -n1 "$fdfile")"
+    rm -f "$fdfile"
+}
+
+xvfb_stop() {
     if [ -n "${WINE_SESSION_XVFB:-}" ]; then
         kill "$WINE_SESSION_XVFB" 2>/dev/null || true
         wait "$WINE_SESSION_XVFB" 2>/dev/null || true

@@ -3,8 +3,8 @@
 
 add_executable(keepalive wine/keepalive.cpp)
 
-add_library(wine_support STATIC wine/wine_support.cpp wine/screenshot.cpp)
-target_link_libraries(wine_support PUBLIC ws2_32 gdi32)
+add_library(wine_support STATIC wine/wine_support.cpp)
+target_link_libraries(wine_support PUBLIC ws2_32 window_png)
 target_include_directories(wine_support PUBLIC ${PROJECT_SOURCE_DIR})
 lorvane_warnings(wine_support)
 

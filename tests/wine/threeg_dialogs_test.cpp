@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "tests/wine/wine_support.h"
-#include "tests/wine/screenshot.h"
+#include "host/window_png.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // PNG without a compression library: the image data goes into stored (uncompressed) deflate
 // blocks, which every PNG reader takes. Dialog screenshots are small, so size does not matter.
-#include "tests/wine/screenshot.h"
+#include "host/window_png.h"
 
 #include <cstdint>
 #include <cstdio>

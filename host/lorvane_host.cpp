@@ -1,0 +1,377 @@
+// lorvane-host: the least navigation host that shows the module at work. It loads lorvane.dll,
+// shows a map of the day's tracks and a menu that calls every export, and handles the module's
+// track-file notification (0x40F): it copies the file name during the message, reads every track
+// file of that day, and draws each track, earlier points as a line and the newest point with its
+// target's icon, with a status line naming the last file updated.
+//
+//   lorvane-host.exe [--root FOLDER] [--script FILE]
+//
+// A script holds one step a line, "SECONDS COMMAND", run that many seconds after start:
+// an export's name (cdpdStartTrack, ThreeGStartSend ...), "screenshot PATH" or "quit". Each step
+// and each notification is written to standard output, and at the end a line per track.
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "host/track_map.h"
+#include "host/window_png.h"
+
+namespace {
+
+constexpr UINT kTrackFileUpdated = WM_USER + 15;
+constexpr UINT_PTR kScriptTimer = 1;
+constexpr int kStatusHeight = 22;
+
+enum MenuId {
+    kCdpdSetup = 100, kCdpdStart, kCdpdStop,
+    kThreeGSetup, kThreeGStartTrack, kThreeGStopTrack, kThreeGStartSend, kThreeGStopSend,
+    kServerSetup, kExit,
+};
+
+struct ScriptStep {
+    double at;
+    std::string command;
+};
+
+struct Host {
+    HMODULE module;
+    HWND window;
+    std::vector<MapTrack> tracks;
+    std::string lastFile;       // the name the module sent last
+    int notifications;
+    std::vector<ScriptStep> script;
+    size_t nextStep;
+    DWORD startTick;
+    HICON icons[6];
+};
+
+Host host;
+
+const COLORREF kTrackColours[6] = {RGB(200, 30, 30),  RGB(20, 150, 40),  RGB(190, 160, 0),
+                                   RGB(30, 60, 210),  RGB(0, 160, 170),  RGB(190, 30, 180)};
+
+void say(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+template <typename F> F exported(const char* decorated) {
+    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(host.module, decorated)));
+}
+
+// Calls an export by the name the platform's compiler gives it. Returns what it said.
+std::string callExport(const std::string& name) {
+    struct Export {
+        const char* name;
+        const char* decorated;
+        int form;  // 0: void(), 1: void(void*), 2: bool(void*)
+    } exports[] = {
+        {"cdpdIni", "?cdpdIni@@YAXPEAX@Z", 1},
+        {"cdpdStartTrack", "?cdpdStartTrack@@YAXPEAX@Z", 1},
+        {"cdpdStopTrack", "?cdpdStopTrack@@YAXXZ", 0},
+        {"ThreeGIni", "?ThreeGIni@@YAXPEAX@Z", 1},
+        {"ThreeGServerSetup", "?ThreeGServerSetup@@YAXPEAX@Z", 1},
+        {"ThreeGStartTrack", "?ThreeGStartTrack@@YA_NPEAX@Z", 2},
+        {"ThreeGStopTrack", "?ThreeGStopTrack@@YAXXZ", 0},
+        {"ThreeGStartSend", "?ThreeGStartSend@@YA_NPEAX@Z", 2},
+        {"ThreeGStopSend", "?ThreeGStopSend@@YAXXZ", 0},
+    };
+    for (const Export& e : exports) {
+        if (name != e.name)
+            continue;
+        void* f = reinterpret_cast<void*>(GetProcAddress(host.module, e.decorated));
+        if (f == nullptr)
+            return std::string("missing ") + e.decorated;
+        if (e.form == 0)
+            reinterpret_cast<void (*)()>(f)();
+        else if (e.form == 1)
+            reinterpret_cast<void (*)(void*)>(f)(host.window);
+        else
+            return name + (reinterpret_cast<bool (*)(void*)>(f)(host.window) ? " true" : " false");
+        return name;
+    }
+    return "unknown command " + name;
+}
+
+std::vector<uint8_t> readFile(const std::wstring& path) {
+    std::vector<uint8_t> bytes;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                           nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return bytes;  // the module may hold it this moment: the next notification reads it
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(f, &size) && size.QuadPart < (64 << 20)) {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        DWORD n = 0;
+        ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+        bytes.resize(n);
+    }
+    CloseHandle(f);
+    return bytes;
+}
+
+std::wstring widen(const std::string& text) {
+    std::wstring wide;
+    for (unsigned char c : text)
+        wide.push_back(c);
+    return wide;
+}
+
+std::string narrow(const std::wstring& text) {
+    std::string s;
+    for (wchar_t c : text)
+        s.push_back(static_cast<char>(c));
+    return s;
+}
+
+// Reads every track file of the day that `fileName` belongs to.
+void loadDayTracks(const std::string& fileName) {
+    std::string date = trackFileDate(fileName);
+    if (date.empty())
+        return;
+    std::vector<MapTrack> tracks;
+    WIN32_FIND_DATAW found;
+    std::wstring pattern = L"\\My Documents\\*(" + widen(date) + L").way";
+    HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = narrow(found.cFileName);
+            MapTrack track;
+            if (readMapTrack(name, readFile(L"\\My Documents\\" + std::wstring(found.cFileName)),
+                             &track))
+                tracks.push_back(track);
+        } while (FindNextFileW(search, &found));
+        FindClose(search);
+    }
+    host.tracks = tracks;
+}
+
+void paintMap(HDC dc, const RECT& area) {
+    HBRUSH land = CreateSolidBrush(RGB(238, 234, 222));
+    FillRect(dc, &area, land);
+    DeleteObject(land);
+    HPEN grid = CreatePen(PS_SOLID, 1, RGB(222, 216, 200));
+    HGDIOBJ old = SelectObject(dc, grid);
+    for (int x = area.left; x < area.right; x += 40) {
+        MoveToEx(dc, x, area.top, nullptr);
+        LineTo(dc, x, area.bottom);
+    }
+    for (int y = area.top; y < area.bottom; y += 40) {
+        MoveToEx(dc, area.left, y, nullptr);
+        LineTo(dc, area.right, y);
+    }
+    SelectObject(dc, old);
+    DeleteObject(grid);
+
+    MapProjection projection = fitProjection(host.tracks, area.right - area.left,
+                                             area.bottom - area.top);
+    SetBkMode(dc, TRANSPARENT);
+    for (const MapTrack& track : host.tracks) {
+        int icon = track.icon >= 0 && track.icon < 6 ? track.icon : 0;
+        HPEN pen = CreatePen(PS_SOLID, 3, kTrackColours[icon]);
+        old = SelectObject(dc, pen);
+        std::vector<POINT> line;
+        for (const MapPoint& p : track.points) {
+            POINT pixel;
+            project(projection, p, reinterpret_cast<int*>(&pixel.x), reinterpret_cast<int*>(&pixel.y));
+            line.push_back(pixel);
+        }
+        if (line.size() > 1)
+            Polyline(dc, line.data(), static_cast<int>(line.size()));
+        SelectObject(dc, old);
+        DeleteObject(pen);
+        POINT newest = line.back();
+        DrawIconEx(dc, newest.x - 8, newest.y - 8, host.icons[icon], 16, 16, 0, nullptr, DI_NORMAL);
+        SetTextColor(dc, RGB(40, 40, 40));
+        std::wstring label = widen(track.name) + L" (" + std::to_wstring(track.points.size()) + L")";
+        TextOutW(dc, newest.x + 10, newest.y - 8, label.c_str(), static_cast<int>(label.size()));
+    }
+}
+
+void paint(HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    RECT client;
+    GetClientRect(window, &client);
+    RECT map = client;
+    map.bottom -= kStatusHeight;
+    paintMap(dc, map);
+    RECT status = client;
+    status.top = map.bottom;
+    FillRect(dc, &status, GetSysColorBrush(COLOR_BTNFACE));
+    std::wstring text = host.lastFile.empty()
+                            ? L"Waiting for positions"
+                            : L"Last updated: " + widen(host.lastFile) + L"   (" +
+                                  std::to_wstring(host.tracks.size()) + L" tracks today)";
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+    TextOutW(dc, status.left + 6, status.top + 3, text.c_str(), static_cast<int>(text.size()));
+    EndPaint(window, &ps);
+}
+
+void runStep(const std::string& command) {
+    std::istringstream words(command);
+    std::string verb, argument;
+    words >> verb >> argument;
+    char when[32];
+    std::snprintf(when, sizeof when, "[%6.1f s] ", (GetTickCount() - host.startTick) / 1000.0);
+    if (verb == "quit") {
+        say(std::string(when) + "quit");
+        PostMessageW(host.window, WM_CLOSE, 0, 0);
+    } else if (verb == "screenshot") {
+        UpdateWindow(host.window);
+        bool saved = saveWindowPng(host.window, widen(argument).c_str());
+        say(std::string(when) + "screenshot " + argument + (saved ? "" : " FAILED"));
+    } else {
+        say(std::string(when) + callExport(verb));
+    }
+}
+
+void runDueSteps() {
+    double now = (GetTickCount() - host.startTick) / 1000.0;
+    while (host.nextStep < host.script.size() && host.script[host.nextStep].at <= now)
+        runStep(host.script[host.nextStep++].command);
+}
+
+HMENU makeMenu() {
+    HMENU cdpd = CreatePopupMenu();
+    AppendMenuW(cdpd, MF_STRING, kCdpdSetup, L"&Setup...");
+    AppendMenuW(cdpd, MF_STRING, kCdpdStart, L"S&tart polling");
+    AppendMenuW(cdpd, MF_STRING, kCdpdStop, L"St&op polling");
+    HMENU threeG = CreatePopupMenu();
+    AppendMenuW(threeG, MF_STRING, kThreeGSetup, L"&Setup...");
+    AppendMenuW(threeG, MF_STRING, kThreeGStartTrack, L"Start &tracking");
+    AppendMenuW(threeG, MF_STRING, kThreeGStopTrack, L"Stop t&racking");
+    AppendMenuW(threeG, MF_STRING, kThreeGStartSend, L"Start s&ending");
+    AppendMenuW(threeG, MF_STRING, kThreeGStopSend, L"Stop se&nding");
+    AppendMenuW(threeG, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(threeG, MF_STRING, kServerSetup, L"Ser&ver...");
+    HMENU file = CreatePopupMenu();
+    AppendMenuW(file, MF_STRING, kExit, L"E&xit");
+    HMENU bar = CreateMenu();
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(cdpd), L"&CDPD");
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(threeG), L"&3G");
+    return bar;
+}
+
+void onMenu(int id) {
+    const char* names[] = {"cdpdIni", "cdpdStartTrack", "cdpdStopTrack", "ThreeGIni",
+                           "ThreeGStartTrack", "ThreeGStopTrack", "ThreeGStartSend",
+                           "ThreeGStopSend", "ThreeGServerSetup"};
+    if (id == kExit)
+        PostMessageW(host.window, WM_CLOSE, 0, 0);
+    else if (id >= kCdpdSetup && id <= kServerSetup)
+        say("menu: " + callExport(names[id - kCdpdSetup]));
+}
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kTrackFileUpdated:
+        // The name is the module's buffer until its next append: copy it now.
+        host.lastFile = reinterpret_cast<const char*>(wParam);
+        ++host.notifications;
+        say("track " + host.lastFile);
+        loadDayTracks(host.lastFile);
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kScriptTimer) {
+            runDueSteps();
+            return 0;
+        }
+        break;
+    case WM_COMMAND:
+        onMenu(LOWORD(wParam));
+        return 0;
+    case WM_PAINT:
+        paint(window);
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+bool readScript(const std::wstring& path) {
+    std::ifstream in(narrow(path));
+    if (!in)
+        return false;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (line.empty() || line[0] == '#')
+            continue;
+        std::istringstream words(line);
+        ScriptStep step;
+        words >> step.at;
+        std::getline(words >> std::ws, step.command);
+        host.script.push_back(step);
+    }
+    return true;
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    for (int i = 1; i + 1 < argc; ++i) {
+        std::wstring option = argv[i];
+        if (option == L"--root" && !SetCurrentDirectoryW(argv[i + 1])) {
+            say("cannot enter " + narrow(argv[i + 1]));
+            return 2;
+        }
+        if (option == L"--script" && !readScript(argv[i + 1])) {
+            say("cannot read the script " + narrow(argv[i + 1]));
+            return 2;
+        }
+    }
+    CreateDirectoryW(L"\\Windows", nullptr);
+    CreateDirectoryW(L"\\My Documents", nullptr);
+    host.module = LoadLibraryW(L"lorvane.dll");
+    if (host.module == nullptr) {
+        say("cannot load lorvane.dll, error " + std::to_string(GetLastError()));
+        return 2;
+    }
+    for (int i = 0; i < 6; ++i)
+        host.icons[i] = static_cast<HICON>(LoadImageW(host.module, MAKEINTRESOURCEW(195 + i),
+                                                      IMAGE_ICON, 16, 16, 0));
+
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    windowClass.lpszClassName = L"LorvaneHost";
+    RegisterClassW(&windowClass);
+    host.window = CreateWindowW(L"LorvaneHost", L"Lorvane host - tracks of the day",
+                                WS_OVERLAPPEDWINDOW, 20, 20, 820, 620, nullptr, makeMenu(),
+                                instance, nullptr);
+    ShowWindow(host.window, show);
+    UpdateWindow(host.window);
+    say("attached");
+    host.startTick = GetTickCount();
+    SetTimer(host.window, kScriptTimer, 100, nullptr);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    for (const MapTrack& t : host.tracks)
+        say("summary " + t.name + " points " + std::to_string(t.points.size()));
+    say("notifications " + std::to_string(host.notifications));
+    for (HICON icon : host.icons)
+        DestroyIcon(icon);
+    FreeLibrary(host.module);
+    say("detached");
+    return 0;
+}

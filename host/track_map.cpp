@@ -1,0 +1,64 @@
+#include "host/track_map.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tracklog/track_format.h"
+
+bool readMapTrack(const std::string& fileName, const std::vector<uint8_t>& bytes, MapTrack* track) {
+    track->name = fileName.substr(0, fileName.rfind('('));
+    track->points.clear();
+    track->icon = 0;
+    TrackWalk walk = walkTrackFile(bytes.data(), bytes.size(), nullptr);
+    ByteReader in = byteReader(bytes.data(), bytes.size(), kTrackRecordsOffset);
+    TrackRecord record;
+    for (int32_t i = 0; i < walk.wholeRecords && readTrackRecord(in, &record); ++i) {
+        track->points.push_back({record.latitude / 1e7, record.longitude / 1e7});
+        if (record.symbolFlag != 0 && record.symbol >= 24 && record.symbol < 30)
+            track->icon = static_cast<int>(record.symbol - 24);
+    }
+    return !track->points.empty();
+}
+
+std::string trackFileDate(const std::string& fileName) {
+    size_t open = fileName.rfind('(');
+    size_t close = fileName.rfind(").way");
+    if (open == std::string::npos || close == std::string::npos || close < open ||
+        close + 5 != fileName.size())
+        return {};
+    return fileName.substr(open + 1, close - open - 1);
+}
+
+MapProjection fitProjection(const std::vector<MapTrack>& tracks, int width, int height) {
+    double south = 90, north = -90, west = 180, east = -180;
+    for (const MapTrack& t : tracks) {
+        for (const MapPoint& p : t.points) {
+            south = std::min(south, p.latitude);
+            north = std::max(north, p.latitude);
+            west = std::min(west, p.longitude);
+            east = std::max(east, p.longitude);
+        }
+    }
+    if (south > north) {  // nothing to show
+        south = north = 0;
+        west = east = 0;
+    }
+    MapProjection p;
+    p.marginX = 30;
+    p.marginY = 30;
+    p.longitudeFactor = std::cos((south + north) / 2 * 3.14159265358979 / 180);
+    double spanX = std::max((east - west) * p.longitudeFactor, 1e-6);
+    double spanY = std::max(north - south, 1e-6);
+    double usableX = std::max(width - 2 * p.marginX - kMapLabelRoom, 1);
+    double usableY = std::max(height - 2 * p.marginY, 1);
+    p.scale = std::min(usableX / spanX, usableY / spanY);
+    // Centre the drawing on the canvas.
+    p.west = west - (usableX / p.scale - spanX) / 2 / p.longitudeFactor;
+    p.north = north + (usableY / p.scale - spanY) / 2;
+    return p;
+}
+
+void project(const MapProjection& p, const MapPoint& point, int* x, int* y) {
+    *x = p.marginX + static_cast<int>(std::lround((point.longitude - p.west) * p.longitudeFactor * p.scale));
+    *y = p.marginY + static_cast<int>(std::lround((p.north - point.latitude) * p.scale));
+}
