@@ -1,6 +1,5 @@
 // cdpdStartTrack and cdpdStopTrack: the tick timer and the poll thread. Every decision (the
-// schedule, whether a thread is needed) is the core poller's; this file only owns the timer and
-// the thread.
+// schedule, whether a thread is needed) is the core poller's; this file only owns the thread.
 #include <windows.h>
 
 #include "cdpd/poll_schedule.h"
@@ -9,6 +8,7 @@
 #include "module/module_state.h"
 #include "module/owned_thread_win.h"
 #include "module/timers_win.h"
+#include "threeg/server_link.h"
 
 namespace {
 
@@ -16,13 +16,11 @@ constexpr DWORD kPollThreadStopTimeoutMs = 5000;
 
 OwnedThread pollThread;
 
-void CALLBACK cdpdTick(HWND, UINT, UINT_PTR, DWORD) { pollTick(); }
-
 void pollThreadBody(void*) { runPollThread(); }
 
-void killTickTimer() {
+void stopTickTimer() {
     if (moduleState.tickTimer != 0)
-        KillTimer(nullptr, moduleState.tickTimer);
+        platformStopTimer(moduleState.tickTimer);
     moduleState.tickTimer = 0;
 }
 
@@ -31,8 +29,8 @@ void killTickTimer() {
 void cdpdStartTrack(void* hostWindow) {
     moduleState.hostWindow = hostWindow;
     bool needThread = startPolling();
-    killTickTimer();  // a second start never leaves two tick timers
-    moduleState.tickTimer = SetTimer(nullptr, 0, kTickPeriodMs, cdpdTick);
+    stopTickTimer();  // a second start never leaves two tick timers
+    moduleState.tickTimer = platformStartTimer(ModuleTimer::Tick, kTickPeriodMs);
     if (needThread) {
         // The earlier thread's body has returned; release its handles before starting anew.
         stopOwnedThread(&pollThread, kPollThreadStopTimeoutMs);
@@ -43,17 +41,13 @@ void cdpdStartTrack(void* hostWindow) {
 
 void cdpdStopTrack() {
     stopPolling();
-    killTickTimer();
+    stopTickTimer();
 }
 
 void stopTimersAndPolling() {
-    killTickTimer();
-    if (moduleState.trackTimer != 0)
-        KillTimer(nullptr, moduleState.trackTimer);
-    moduleState.trackTimer = 0;
-    if (moduleState.sendTimer != 0)
-        KillTimer(nullptr, moduleState.sendTimer);
-    moduleState.sendTimer = 0;
+    stopTickTimer();
+    stopTracking();
+    stopSending();
     stopPolling();
     stopOwnedThread(&pollThread, kPollThreadStopTimeoutMs);
 }

@@ -105,3 +105,15 @@ bool platformResolveHost(const char* name, uint32_t* address);
 int platformMessageBox(const char16_t* text, const char16_t* caption, uint32_t type);
 constexpr uint32_t kMbOk = 0x0;
 constexpr uint32_t kMbSetForeground = 0x10000;
+
+// ---- Timers ----
+// The module's three system timers. Each runs without a window on the thread that started it
+// (the host's), whose message loop calls its procedure: the CDPD tick (pollTick), the target
+// query (sendTargetQuery of targetSelection) and the own report (sendOwnReport).
+enum class ModuleTimer { Tick, Track, Send };
+
+// Starts `which` with the given period; returns its identifier, 0 when the system gave none.
+uintptr_t platformStartTimer(ModuleTimer which, uint32_t periodMs);
+
+// Stops a timer that platformStartTimer returned (not 0).
+void platformStopTimer(uintptr_t timer);

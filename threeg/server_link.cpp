@@ -80,3 +80,36 @@ bool trackPeriodForSelection(uint32_t* periodMs) {
     *periodMs = targetQueryPeriodMs(target.frequency);
     return true;
 }
+
+bool startTracking(void* hostWindow) {
+    moduleState.hostWindow = hostWindow;
+    uint32_t periodMs;
+    if (!trackPeriodForSelection(&periodMs))
+        return false;
+    stopTracking();
+    moduleState.trackTimer = platformStartTimer(ModuleTimer::Track, periodMs);
+    return moduleState.trackTimer != 0;
+}
+
+void stopTracking() {
+    if (moduleState.trackTimer == 0)
+        return;
+    platformStopTimer(moduleState.trackTimer);
+    moduleState.trackTimer = 0;
+}
+
+bool startSending(void* hostWindow) {
+    if (moduleState.accountId[0] == 0)
+        return false;
+    moduleState.hostWindow = hostWindow;
+    stopSending();
+    moduleState.sendTimer = platformStartTimer(ModuleTimer::Send, kOwnReportPeriodMs);
+    return moduleState.sendTimer != 0;
+}
+
+void stopSending() {
+    if (moduleState.sendTimer == 0)
+        return;
+    platformStopTimer(moduleState.sendTimer);
+    moduleState.sendTimer = 0;
+}

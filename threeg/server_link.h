@@ -24,3 +24,20 @@ void sendTargetQuery(int32_t index);
 bool trackPeriodForSelection(uint32_t* periodMs);
 
 constexpr uint32_t kOwnReportPeriodMs = 6000;
+
+// ThreeGStartTrack: stores the host's window (also when refused), and starts the target query
+// timer at the selected target's period. A timer already running is stopped first, so no timer
+// is ever left that no export can stop. False when refused (see trackPeriodForSelection) or when
+// the system gave no timer.
+bool startTracking(void* hostWindow);
+
+// ThreeGStopTrack: stops the target query timer, if one runs.
+void stopTracking();
+
+// ThreeGStartSend once an account is set (the shell runs the account dialog first when none is):
+// false, hostWindow untouched, without an account; otherwise stores the window and starts the own
+// report timer (stopping one already running). False when the system gave no timer.
+bool startSending(void* hostWindow);
+
+// ThreeGStopSend: stops the own report timer, if one runs.
+void stopSending();

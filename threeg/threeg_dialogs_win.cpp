@@ -1,4 +1,185 @@
-// The 3G setup dialogs (107 to 109): being written.
-#include "module/exports.h"
+// ThreeGIni and dialog 108, "Lorvane Setup": the 3G target list, the target that tracking
+// queries (the first selected row), one-off query and own report, and the way to the add,
+// modify and account dialogs. Every change to the list is saved at once.
+//
+// The rows carry each target's `enabled` as state image 2 or 1, but the list has no check boxes:
+// no 3G operation uses `enabled`, so a box to tick would promise something that never happens.
+// The value is kept as loaded and saved unchanged.
+#include <windows.h>
+#include <commctrl.h>
 
-void ThreeGIni(void*) {}
+#include "module/dialogs_win.h"
+#include "module/exports.h"
+#include "module/icons_win.h"
+#include "module/module_state.h"
+#include "resources/resource.h"
+#include "threeg/account_dialog_win.h"
+#include "threeg/server_link.h"
+#include "threeg/threeg_dialogs_win.h"
+#include "threeg/threeg_setup.h"
+
+namespace {
+
+const wchar_t kRemoveTarget[] = L"Remove this target?";
+
+struct SetupDialog {
+    bool filling;  // the fill's own changes of the rows do not move targetSelection
+};
+
+const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+// targetSelection follows the list: its first selected row, or -1 with none.
+void followSelection(HWND list) { setTargetSelection(ListView_GetNextItem(list, -1, LVNI_SELECTED)); }
+
+void ensureColumn(HWND list) {
+    LVCOLUMNW column{};
+    column.mask = LVCF_WIDTH;
+    if (ListView_GetColumn(list, 0, &column))
+        return;
+    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM | LVCF_WIDTH;
+    column.fmt = LVCFMT_LEFT;
+    column.pszText = const_cast<wchar_t*>(L"CDPD Adress");
+    column.iSubItem = 0;
+    column.cx = 100 * LOWORD(GetDialogBaseUnits());
+    ListView_InsertColumn(list, 0, &column);
+}
+
+void insertRow(HWND list, int32_t index, const ThreeGTarget& target) {
+    char16_t text[kTargetRowTextSize];
+    formatTargetRow(target, text);
+    LVITEMW item{};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.iItem = index;
+    item.pszText = const_cast<wchar_t*>(wide(text));
+    item.iImage = usableIconIndex(target.iconIndex);
+    ListView_InsertItem(list, &item);
+    ListView_SetItemState(list, index, INDEXTOSTATEIMAGEMASK(target.enabled > 0 ? 2 : 1),
+                          LVIS_STATEIMAGEMASK);
+}
+
+// Rebuilds the rows from targetList and selects row 0. The image list it replaces is destroyed
+// here; the last one goes with the list view.
+void fillTargetListView(HWND dialog, SetupDialog* state) {
+    HWND list = GetDlgItem(dialog, IDC_THREEG_LIST);
+    state->filling = true;
+    HIMAGELIST replaced = ListView_SetImageList(list, makeTargetImageList(), LVSIL_SMALL);
+    if (replaced != nullptr)
+        ImageList_Destroy(replaced);
+    ListView_DeleteAllItems(list);
+    ensureColumn(list);
+    int32_t count = targetCountNow();
+    ThreeGTarget target;
+    for (int32_t i = 0; i < count && copyTargetAt(i, &target); ++i)
+        insertRow(list, i, target);
+    state->filling = false;
+    if (count > 0) {  // an empty list leaves targetSelection as it was
+        ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        followSelection(list);
+    }
+}
+
+void onAdd(HWND dialog, SetupDialog* state) {
+    if (targetCountNow() >= kTargetCapacity) {
+        showThreeGDialogMessage(dialog, kTargetListFull, MB_OK);
+        return;
+    }
+    runAddTargetDialog(dialog);
+    saveTargets();
+    fillTargetListView(dialog, state);
+}
+
+// The question comes first, even with no row selected; a Yes always saves and refills.
+void onDelete(HWND dialog, SetupDialog* state) {
+    if (showThreeGDialogMessage(dialog, kRemoveTarget, MB_YESNO | MB_ICONQUESTION) != IDYES)
+        return;
+    HWND list = GetDlgItem(dialog, IDC_THREEG_LIST);
+    removeTarget(ListView_GetNextItem(list, -1, LVNI_SELECTED));
+    saveTargets();
+    fillTargetListView(dialog, state);
+}
+
+void onModify(HWND dialog, SetupDialog* state) {
+    if (selectedTarget() < 0)
+        return;  // no target to edit
+    runModifyTargetDialog(dialog);
+    saveTargets();
+    fillTargetListView(dialog, state);
+}
+
+// "&Query" and "&Send Posit" are one-off sends that end the dialog without a save.
+void onQuery(HWND dialog) {
+    int32_t selected = selectedTarget();
+    if (selected < 0)
+        return;  // nothing to ask the server for: the dialog stays
+    sendTargetQuery(selected);
+    EndDialog(dialog, IDOK);
+}
+
+void onSendPosit(HWND dialog) {
+    if (moduleState.accountId[0] != 0)
+        sendOwnReport();
+    else
+        runAccountDialog(dialog);  // its OK sends the report
+    EndDialog(dialog, IDOK);
+}
+
+INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* state = reinterpret_cast<SetupDialog*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+        fillTargetListView(dialog, reinterpret_cast<SetupDialog*>(lParam));
+        return TRUE;
+    case WM_NOTIFY: {
+        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+        if (header->idFrom != IDC_THREEG_LIST || header->code != LVN_ITEMCHANGED)
+            break;
+        if (state != nullptr && !state->filling)
+            followSelection(header->hwndFrom);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+        case IDCANCEL:
+            saveTargets();
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        case IDC_THREEG_ADD:
+            onAdd(dialog, state);
+            return TRUE;
+        case IDC_THREEG_DELETE:
+            onDelete(dialog, state);
+            return TRUE;
+        case IDC_THREEG_MODIFY:
+            onModify(dialog, state);
+            return TRUE;
+        case IDC_THREEG_QUERY:
+            onQuery(dialog);
+            return TRUE;
+        case IDC_THREEG_SEND_POSIT:
+            onSendPosit(dialog);
+            return TRUE;
+        case IDC_THREEG_ACCOUNT:
+            runAccountDialog(dialog);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+int showThreeGDialogMessage(HWND owner, const wchar_t* text, UINT type) {
+    return MessageBoxW(owner, text, L"Orlisk GPS", type);
+}
+
+void ThreeGIni(void* hostWindow) {
+    moduleState.hostWindow = hostWindow;
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
+    InitCommonControlsEx(&controls);
+    SetupDialog state{};
+    runModuleDialog(IDD_THREEG_SETUP, static_cast<HWND>(hostWindow), setupDialogProc,
+                    reinterpret_cast<LPARAM>(&state));
+}

@@ -30,6 +30,9 @@ void resetFakePlatform() {
     fake.lookups.clear();
     fake.messageBoxes.clear();
     fake.messageBoxAnswer = 1;
+    fake.timers.clear();
+    fake.nextTimer = 1;
+    fake.timersFail = false;
 
     // The module state as at load: all zero, but the socket invalid and the receiver stopped.
     ModuleState& m = moduleState;
@@ -111,3 +114,12 @@ int platformMessageBox(const char16_t* text, const char16_t* caption, uint32_t t
     fake.messageBoxes.push_back({text, caption, type});
     return fake.messageBoxAnswer;
 }
+
+uintptr_t platformStartTimer(ModuleTimer which, uint32_t periodMs) {
+    if (fake.timersFail)
+        return 0;
+    fake.timers[fake.nextTimer] = {which, periodMs};
+    return fake.nextTimer++;
+}
+
+void platformStopTimer(uintptr_t timer) { fake.timers.erase(timer); }

@@ -46,6 +46,15 @@ struct FakePlatform {
     std::vector<MessageBox> messageBoxes;
     int messageBoxAnswer = 1;  // IDOK
 
+    // Timers: those running (identifier -> which and period); identifiers are never reused.
+    struct Timer {
+        ModuleTimer which;
+        uint32_t periodMs;
+    };
+    std::map<uintptr_t, Timer> timers;
+    uintptr_t nextTimer = 1;
+    bool timersFail = false;  // the system gives no timer
+
     std::mutex lock;  // guards `sent` and `fixRequests` against the test's own threads
 };
 

@@ -123,3 +123,56 @@ TEST_F(ServerLink, ASelectionThatNamesNoTargetRefusesToTrack) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ServerLink, StartTrackingRunsOneTimerAtTheTargetsPeriodWhateverTheStarts) {
+    void* window = reinterpret_cast<void*>(0x1234);
+    moduleState.targetList[0].frequency = 1.5f;
+    ASSERT_TRUE(startTracking(window));
+    EXPECT_EQ(moduleState.hostWindow, window);
+    ASSERT_TRUE(startTracking(window));  // a second start without a stop
+    ASSERT_EQ(fake.timers.size(), 1u) << "a timer left that no export can stop";
+    EXPECT_EQ(fake.timers.begin()->second.which, ModuleTimer::Track);
+    EXPECT_EQ(fake.timers.begin()->second.periodMs, 90000u);
+    EXPECT_EQ(moduleState.trackTimer, fake.timers.begin()->first);
+    stopTracking();
+    stopTracking();  // a second stop does nothing
+    EXPECT_TRUE(fake.timers.empty());
+    EXPECT_EQ(moduleState.trackTimer, 0u);
+}
+
+TEST_F(ServerLink, ARefusedStartKeepsTheWindowButStartsNothing) {
+    void* window = reinterpret_cast<void*>(0x1234);
+    moduleState.targetList[0].frequency = 0.0f;
+    EXPECT_FALSE(startTracking(window));
+    EXPECT_EQ(moduleState.hostWindow, window);
+    EXPECT_TRUE(fake.timers.empty());
+    EXPECT_EQ(moduleState.trackTimer, 0u);
+}
+
+TEST_F(ServerLink, NoTimerFromTheSystemIsReportedAsNotStarted) {
+    fake.timersFail = true;
+    EXPECT_FALSE(startTracking(nullptr));
+    EXPECT_FALSE(startSending(nullptr));
+    EXPECT_EQ(moduleState.trackTimer, 0u);
+    EXPECT_EQ(moduleState.sendTimer, 0u);
+}
+
+TEST_F(ServerLink, SendingNeedsAnAccountAndRunsOneSixSecondTimer) {
+    void* window = reinterpret_cast<void*>(0x1234);
+    moduleState.accountId[0] = 0;
+    EXPECT_FALSE(startSending(window));
+    EXPECT_EQ(moduleState.hostWindow, nullptr) << "the window is stored only with an account";
+    std::memcpy(moduleState.accountId, u"abc", sizeof(u"abc"));
+    ASSERT_TRUE(startSending(window));
+    ASSERT_TRUE(startSending(window));
+    ASSERT_EQ(fake.timers.size(), 1u);
+    EXPECT_EQ(fake.timers.begin()->second.which, ModuleTimer::Send);
+    EXPECT_EQ(fake.timers.begin()->second.periodMs, 6000u);
+    EXPECT_EQ(moduleState.hostWindow, window);
+    stopSending();
+    EXPECT_TRUE(fake.timers.empty());
+}
+
+} // namespace
