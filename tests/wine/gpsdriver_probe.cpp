@@ -94,6 +94,11 @@ int main(int argc, char** argv) {
     ZQGPS_POSITIONALDATA fix{};
     double longestMs = 0;
     check(pollFor(getFix, true, 30000, &fix, &longestMs), "a fix arrives from gpsd");
+    // gpsd's first reports after a client connects may carry no time yet: wait for one that does.
+    for (int i = 0; i < 100 && fix.year == 0; ++i) {
+        Sleep(50);
+        pollFor(getFix, true, 1000, &fix, &longestMs);
+    }
     double latitude = fix.latitude / 1e7, longitude = fix.longitude / 1e7;
     std::printf("fix %.7f %.7f mode %d altitude %d course %u speed %u time %02u:%02u:%02u\n",
                 latitude, longitude, fix.mode, fix.altitude, fix.course, fix.speed, fix.hour,

@@ -21,6 +21,8 @@ class ThreeGDialogs : public testing::Test {
     void SetUp() override {
         ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
         clearSettings();
+        DeleteFileW(L"L:\\Windows\\zqCDPD");
+        DeleteFileW(L"L:\\Windows\\zq3GTrack");
         writeSettingText(L"QVServerName", L"localhost", 512);
     }
     void TearDown() override {
