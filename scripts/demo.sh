@@ -53,9 +53,11 @@ cleanup() {
 trap cleanup EXIT
 trap 'echo; echo "demo: interrupted"; exit 130' INT TERM
 
-step "A Wine prefix to copy for each device"
-wine_session_start "$root/build/mingw"   # makes build/mingw/wineprefix when missing
-wine_session_stop
+if [ ! -f "$root/build/mingw/wineprefix/system.reg" ]; then
+    step "A Wine prefix to copy for each device"
+    wine_session_start "$root/build/mingw"   # makes build/mingw/wineprefix
+    wine_session_stop
+fi
 xvfb_start
 echo "display $DISPLAY"
 
@@ -149,6 +151,6 @@ echo "  the host was told of $(grep -c '^track ' "${DEVICE_DIR[V]}/host.log" || 
 grep -E '^\[|^summary' "${DEVICE_DIR[V]}/host.log" | tr -d '\r' | sed 's/^/  host: /'
 
 "$native/waytool" gpx "$docs"/*"($day).way" >"$demo/tracks.gpx" && echo "  GPX of every track: $demo/tracks.gpx"
-[ -f "$shot" ] && echo "  screenshot of the map: $shot"
+[ -f "$shot" ] && python3 tools/squeeze_png.py "$shot" && echo "  screenshot of the map: $shot"
 if [ $ok = 1 ]; then echo "demo: every expected track has points"; else echo "demo: FAILED: a track has no points"; fi
 [ $ok = 1 ]
