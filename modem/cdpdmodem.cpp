@@ -28,18 +28,13 @@
 
 #include "modem/modem_answer.h"
 #include "modem/route.h"
+#include "standins/udp_service.h"
 
 namespace {
 
 constexpr int kPollMs = 1000;
 // A day of one point a second in NMEA is about 20 MB; a route is much shorter.
 constexpr size_t kMaxRouteFileBytes = 64u << 20;
-
-volatile sig_atomic_t stopRequested = 0;
-
-void onStopSignal(int) {
-    stopRequested = 1;
-}
 
 struct Options {
     const char* address = nullptr;
@@ -111,44 +106,6 @@ std::vector<RoutePoint> loadRoute(const char* path) {
     return route.points;
 }
 
-void catchStopSignals() {
-    struct sigaction action{};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-int bindUdp(const char* address, long port, sockaddr_in* bound) {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(static_cast<uint16_t>(port));
-    if (inet_pton(AF_INET, address, &local.sin_addr) != 1) {
-        std::fprintf(stderr, "cdpdmodem: %s is not a dotted IPv4 address\n", address);
-        return -1;
-    }
-    int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (s < 0) {
-        std::fprintf(stderr, "cdpdmodem: socket: %s\n", std::strerror(errno));
-        return -1;
-    }
-    socklen_t length = sizeof *bound;
-    if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
-        getsockname(s, reinterpret_cast<sockaddr*>(bound), &length) != 0) {
-        std::fprintf(stderr, "cdpdmodem: cannot bind %s:%ld: %s\n", address, port,
-                     std::strerror(errno));
-        close(s);
-        return -1;
-    }
-    return s;
-}
-
-std::string addressText(const sockaddr_in& a) {
-    char text[INET_ADDRSTRLEN] = "?";
-    inet_ntop(AF_INET, &a.sin_addr, text, sizeof text);
-    return std::string(text) + ":" + std::to_string(ntohs(a.sin_port));
-}
-
 // time sender kind length outcome [point and destination], for example
 //   2026-12-10 12:00:05 127.0.0.1:28695 'U' 24 bytes: answered 52.3640000 4.8880000 to ...
 void logDatagram(const sockaddr_in& from, const uint8_t* bytes, size_t length,
@@ -214,7 +171,7 @@ int main(int argc, char** argv) {
         return 1;
 
     sockaddr_in bound{};
-    int s = bindUdp(options.address, options.port, &bound);
+    int s = bindUdp("cdpdmodem", options.address, options.port, &bound);
     if (s < 0)
         return 1;
     catchStopSignals();

@@ -24,6 +24,7 @@
 #include <ctime>
 #include <string>
 
+#include "standins/udp_service.h"
 #include "trackserver/server_store.h"
 #include "trackserver/store_file.h"
 
@@ -31,12 +32,6 @@ namespace {
 
 constexpr int kPollMs = 1000;
 constexpr time_t kSaveEverySeconds = 1;
-
-volatile sig_atomic_t stopRequested = 0;
-
-void onStopSignal(int) {
-    stopRequested = 1;
-}
 
 struct Options {
     const char* address = nullptr;
@@ -71,46 +66,6 @@ bool parseOptions(int argc, char** argv, Options* o) {
         }
     }
     return o->address != nullptr;
-}
-
-// SIGINT and SIGTERM set the flag; without SA_RESTART they also end a poll() under way.
-void catchStopSignals() {
-    struct sigaction action{};
-    action.sa_handler = onStopSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-}
-
-// A socket bound to the address, or -1 after saying why.
-int bindUdp(const char* address, long port, sockaddr_in* bound) {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_port = htons(static_cast<uint16_t>(port));
-    if (inet_pton(AF_INET, address, &local.sin_addr) != 1) {
-        std::fprintf(stderr, "trackserver: %s is not a dotted IPv4 address\n", address);
-        return -1;
-    }
-    int s = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (s < 0) {
-        std::fprintf(stderr, "trackserver: socket: %s\n", std::strerror(errno));
-        return -1;
-    }
-    socklen_t length = sizeof *bound;
-    if (bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
-        getsockname(s, reinterpret_cast<sockaddr*>(bound), &length) != 0) {
-        std::fprintf(stderr, "trackserver: cannot bind %s:%ld: %s\n", address, port,
-                     std::strerror(errno));
-        close(s);
-        return -1;
-    }
-    return s;
-}
-
-std::string addressText(const sockaddr_in& a) {
-    char text[INET_ADDRSTRLEN] = "?";
-    inet_ntop(AF_INET, &a.sin_addr, text, sizeof text);
-    return std::string(text) + ":" + std::to_string(ntohs(a.sin_port));
 }
 
 // A byte as the log shows it: itself when printable, else \xNN.
@@ -225,7 +180,7 @@ int main(int argc, char** argv) {
     }
 
     sockaddr_in bound{};
-    int s = bindUdp(options.address, options.port, &bound);
+    int s = bindUdp("trackserver", options.address, options.port, &bound);
     if (s < 0)
         return 1;
     catchStopSignals();
