@@ -129,28 +129,31 @@ struct Track {
 
 // Re-reads a record that ran past the end field by field, to say which field did and where.
 const char* brokenField(const NamedBytes& file, size_t recordStart, size_t* fieldStart) {
-    ByteReader in = byteReader(file.bytes.data(), file.bytes.size(), recordStart);
-    size_t length;
-    const char* field = nullptr;
-    auto step = [&](const char* name, auto read) {
-        if (field != nullptr)
-            return;
-        *fieldStart = in.position;
-        read();
-        if (in.failed)
-            field = name;
+    struct Field {
+        const char* name;
+        size_t width;  // 0: a zero-terminated text
     };
-    uint8_t flag = 0;
-    step("name", [&] { readText(in, &length); });
-    step("comment", [&] { readText(in, &length); });
-    step("longitude", [&] { readU32(in); });
-    step("latitude", [&] { readU32(in); });
-    step("short texts", [&] { skipBytes(in, 8); });
-    step("32-bit word", [&] { readU32(in); });
-    step("symbol flag", [&] { flag = readU8(in); });
-    if (flag != 0)
-        step("symbol number", [&] { readU32(in); });
-    return field != nullptr ? field : "record";
+    static const Field kFields[] = {
+        {"name", 0},        {"comment", 0},     {"longitude", 4},   {"latitude", 4},
+        {"short texts", 8}, {"32-bit word", 4}, {"symbol flag", 1}, {"symbol number", 4},
+    };
+    ByteReader in = byteReader(file.bytes.data(), file.bytes.size(), recordStart);
+    uint8_t flag = 1;
+    size_t length;
+    for (const Field& field : kFields) {
+        if (flag == 0)
+            break;  // the symbol number is there only when the flag is set
+        *fieldStart = in.position;
+        if (field.width == 0)
+            readText(in, &length);
+        else if (field.width == 1)
+            flag = readU8(in);
+        else
+            skipBytes(in, field.width);
+        if (in.failed)
+            return field.name;
+    }
+    return "record";
 }
 
 std::string truncationError(const NamedBytes& file, int32_t index, int32_t count,
@@ -345,7 +348,8 @@ void describeHead(const NamedBytes& file, const TrackFileHead& head, std::string
             ++other;
     }
     if (other > 0)
-        out += "header: " + number(other) + " other bytes are not zero\n";
+        out += "header: " + number(other) +
+               (other == 1 ? " other byte is not zero\n" : " other bytes are not zero\n");
     if (head.presentBytes == kTrackRecordsOffset)
         out += "count: " + number(head.count) + "\n";
 }
@@ -630,13 +634,17 @@ std::string jsonEscaped(const std::string& utf8) {
     return out;
 }
 
-// Up to `most` decimal digits at `at`; false when there are none.
-static bool readDigits(std::string_view text, size_t& at, size_t most, int* value) {
+// Between `fewest` and `most` decimal digits at `at`, then the text `after`; moves past both.
+static bool readField(std::string_view text, size_t& at, size_t fewest, size_t most,
+                      std::string_view after, int* value) {
     size_t start = at;
     *value = 0;
     while (at < text.size() && at - start < most && text[at] >= '0' && text[at] <= '9')
         *value = *value * 10 + (text[at++] - '0');
-    return at > start;
+    if (at - start < fewest || text.substr(at, after.size()) != after)
+        return false;
+    at += after.size();
+    return true;
 }
 
 bool trackFileDay(const std::string& path, int* year, int* month, int* day) {
@@ -646,16 +654,13 @@ bool trackFileDay(const std::string& path, int* year, int* month, int* day) {
         return false;
     std::string_view date = std::string_view(name).substr(paren + 1);
     size_t at = 0;
-    if (!readDigits(date, at, 2, month) || date.substr(at, 1) != "." ||
-        !readDigits(date, ++at, 2, day) || date.substr(at, 1) != "." ||
-        !readDigits(date, ++at, 4, year) || date.substr(at) != ").way")
+    if (!readField(date, at, 1, 2, ".", month) || !readField(date, at, 1, 2, ".", day) ||
+        !readField(date, at, 4, 4, ").way", year) || at != date.size())
         return false;
     static const int kDays[12] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
     bool leap = (*year % 4 == 0 && *year % 100 != 0) || *year % 400 == 0;
-    if (*year < 1 || *month < 1 || *month > 12 || *day < 1 || *day > kDays[*month - 1] ||
-        (*month == 2 && *day == 29 && !leap))
-        return false;
-    return true;
+    return *year >= 1 && *month >= 1 && *month <= 12 && *day >= 1 &&
+           *day <= kDays[*month - 1] && (*month != 2 || *day != 29 || leap);
 }
 
 bool commentTime(const std::string& comment, int* hour, int* minute, int* second) {
@@ -664,9 +669,8 @@ bool commentTime(const std::string& comment, int* hour, int* minute, int* second
         return false;
     std::string_view time = std::string_view(comment).substr(label + 6);
     size_t at = 0;
-    if (time.size() != 8 || !readDigits(time, at, 2, hour) || at != 2 || time[2] != ':' ||
-        !readDigits(time, ++at, 2, minute) || at != 5 || time[5] != ':' ||
-        !readDigits(time, ++at, 2, second) || at != 8)
+    if (!readField(time, at, 2, 2, ":", hour) || !readField(time, at, 2, 2, ":", minute) ||
+        !readField(time, at, 2, 2, "", second) || at != time.size())
         return false;
     return *hour <= 23 && *minute <= 59 && *second <= 59;
 }
@@ -698,8 +702,7 @@ ToolReport trackInfo(const NamedBytes& file) {
         }
         report.text += recordLine(i, record);
     }
-    std::string end = "end: " + number(head.count) + " records whole, ending at offset " +
-                      number(static_cast<int64_t>(in.position));
+    std::string end = "end: the records end at offset " + number(static_cast<int64_t>(in.position));
     if (in.position == file.bytes.size())
         end += ", the end of the file";
     else

@@ -28,3 +28,17 @@ lorvane_core_test(poller_test core/poller_test.cpp)
 lorvane_core_test(trackserver_test core/trackserver_test.cpp LIBS trackserver_core)
 lorvane_core_test(modem_test core/modem_test.cpp LIBS modem_core)
 target_compile_definitions(modem_test PRIVATE LORVANE_TEST_DATA="${PROJECT_SOURCE_DIR}/tests/data")
+
+# --- 3g dialogs ---
+lorvane_core_test(threeg_setup_test core/threeg_setup_test.cpp)
+
+# --- waytool ---
+lorvane_core_test(waytool_test core/waytool_test.cpp LIBS waytool_core)
+foreach(check schema gpsbabel cli)
+    add_test(NAME waytool.${check}
+             COMMAND bash ${PROJECT_SOURCE_DIR}/tests/tools/waytool_formats.sh ${check}
+                     $<TARGET_FILE:waytool> ${PROJECT_SOURCE_DIR}/tests/data/gpx-1.1-subset.xsd)
+endforeach()
+
+# --- cdpd dialogs ---
+lorvane_core_test(cdpd_setup_test core/cdpd_setup_test.cpp)

@@ -2,6 +2,7 @@
 
 # --- exchange ---
 lorvane_fuzz_target(fuzz_received_message fuzz/fuzz_received_message.cpp LIBS lorvane_core)
+lorvane_fuzz_target(fuzz_waytool fuzz/fuzz_waytool.cpp LIBS waytool_core)
 if(NOT WIN32)  # over the native fake platform and real files
     lorvane_fuzz_target(fuzz_datagram fuzz/fuzz_datagram.cpp LIBS fake_platform lorvane_core)
 endif()

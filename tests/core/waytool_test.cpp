@@ -1,0 +1,582 @@
+// waytool's work on bytes: the report of a track file and where a damaged one stops, the GPX and
+// GeoJSON of track files (coordinates, times from the file name and the comments, the newest point
+// as waypoint, escaping), the tables of a device's two lists, and the errors with their offsets.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cdpd/cdpd_list.h"
+#include "threeg/target_list.h"
+#include "tools/waytool_core.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+void put32(Bytes& b, uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        b.push_back(uint8_t(v >> (8 * i)));
+}
+
+// One record as a file holds it; symbolFlag 0 leaves the symbol out.
+struct Rec {
+    std::string name;
+    std::string comment;
+    int32_t longitude;  // degrees x 10^7
+    int32_t latitude;
+    uint32_t symbol = 17;
+    uint8_t symbolFlag = 1;
+};
+
+Bytes trackBytes(int32_t count, const std::vector<Rec>& records) {
+    Bytes b(64, 0);
+    b[18] = 0x02;
+    b[19] = 0x10;
+    b[20] = 0x01;
+    put32(b, uint32_t(count));
+    for (const Rec& r : records) {
+        b.insert(b.end(), r.name.begin(), r.name.end());
+        b.push_back(0);
+        b.insert(b.end(), r.comment.begin(), r.comment.end());
+        b.push_back(0);
+        put32(b, uint32_t(r.longitude));
+        put32(b, uint32_t(r.latitude));
+        b.insert(b.end(), 8, 0);
+        put32(b, 1);
+        b.push_back(r.symbolFlag);
+        if (r.symbolFlag != 0)
+            put32(b, r.symbol);
+    }
+    return b;
+}
+
+// Two points of Truck 7 on 8 December 2002, the second the newest (symbol 24 + icon 2). Records
+// start at 68 and 136; the file is 204 bytes.
+const std::vector<Rec> kTruck7 = {
+    {"Truck 7.1", "Address: Unknown  Time: 14:05:09", -1223000000, 476000000, 17},
+    {"Truck 7.2", "Address: Unknown  Time: 14:06:00", -1223320708, 476062095, 26},
+};
+const char kTruck7Path[] = "device/My Documents/Truck 7(12.8.2002).way";
+
+NamedBytes truck7() {
+    return {kTruck7Path, trackBytes(2, kTruck7)};
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\n";
+    return text;
+}
+
+// ---- Shared pieces ----
+
+TEST(WaytoolText, DegreesAreExactDecimals) {
+    struct Case {
+        int32_t value;
+        int digits;
+        const char* text;
+    } cases[] = {
+        {476062095, 7, "47.6062095"},   {-1223320708, 7, "-122.3320708"},
+        {-340, 7, "-0.0000340"},        {0, 7, "0.0000000"},
+        {1800000000, 7, "180.0000000"}, {INT32_MIN, 7, "-214.7483648"},
+        {-47606209, 6, "-47.606209"},   {5, 6, "0.000005"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(fixedDegrees(c.value, c.digits), c.text) << c.value;
+}
+
+TEST(WaytoolText, FileTextIsLatin1WithoutControlsAndEscapesForXmlAndJson) {
+    std::string raw = "M\xfcller\t<&>\"\\\x01\x7f\x85\xa0\xff";
+    std::string utf8 = latin1Text(raw.data(), raw.size());
+    EXPECT_EQ(utf8, "M\xc3\xbcller<&>\"\\\xc2\xa0\xc3\xbf");
+    EXPECT_EQ(xmlEscaped(utf8), "M\xc3\xbcller&lt;&amp;&gt;&quot;\\\xc2\xa0\xc3\xbf");
+    EXPECT_EQ(jsonEscaped(utf8), "M\xc3\xbcller<&>\\\"\\\\\xc2\xa0\xc3\xbf");
+    EXPECT_EQ(jsonEscaped("a\nb"), "a\\u000ab");
+}
+
+TEST(WaytoolText, DayComesFromTheFileName) {
+    struct Case {
+        const char* path;
+        bool dated;
+        int year, month, day;
+    } cases[] = {
+        {"Truck 7(12.8.2002).way", true, 2002, 12, 8},
+        {"/a/b(1.1.1999)/Van (2)(2.29.2004).way", true, 2004, 2, 29},
+        {"C:\\docs\\(12.31.2002).way", true, 2002, 12, 31},
+        {"Truck 7(2.29.2003).way", false},  // not a leap year
+        {"Truck 7(13.1.2002).way", false},
+        {"Truck 7(4.31.2002).way", false},
+        {"Truck 7(12.0.2002).way", false},
+        {"Truck 7(12.8.02).way", false},
+        {"Truck 7(12.8.2002).WAY", false},
+        {"Truck 7(12.8.2002).way.bak", false},
+        {"Truck 7.way", false},
+        {"Truck 7(12.8.2002)/x.way", false},  // the date belongs to a folder
+    };
+    for (const Case& c : cases) {
+        int year = 0, month = 0, day = 0;
+        EXPECT_EQ(trackFileDay(c.path, &year, &month, &day), c.dated) << c.path;
+        if (c.dated)
+            EXPECT_EQ(year * 10000 + month * 100 + day, c.year * 10000 + c.month * 100 + c.day)
+                << c.path;
+    }
+}
+
+TEST(WaytoolText, TimeComesFromTheCommentsEnd) {
+    struct Case {
+        const char* comment;
+        bool timed;
+        int seconds;  // of the day
+    } cases[] = {
+        {"Address: Unknown  Time: 14:05:09", true, 14 * 3600 + 5 * 60 + 9},
+        {"Address: Time: 1 Main St  Time: 00:00:00", true, 0},
+        {"Time: 23:59:59", true, 86399},
+        {"Address: Unknown  Time: 24:00:00", false},
+        {"Address: Unknown  Time: 12:60:00", false},
+        {"Address: Unknown  Time: 1:02:03", false},
+        {"Address: Unknown  Time: 14:05:09 ", false},
+        {"Address: Unknown", false},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        int hour = -1, minute = -1, second = -1;
+        EXPECT_EQ(commentTime(c.comment, &hour, &minute, &second), c.timed) << c.comment;
+        if (c.timed)
+            EXPECT_EQ(hour * 3600 + minute * 60 + second, c.seconds) << c.comment;
+    }
+}
+
+// ---- info ----
+
+TEST(WaytoolInfo, ShowsTheHeadEveryRecordAndTheEnd) {
+    ToolReport report = trackInfo(truck7());
+    EXPECT_TRUE(report.errors.empty());
+    EXPECT_EQ(report.text,
+              joined({
+                  "file: device/My Documents/Truck 7(12.8.2002).way (204 bytes)",
+                  "day: 2002-12-08 (from the file name)",
+                  "header words: 0 4098 1 (offsets 16, 18, 20)",
+                  "count: 2",
+                  "record 1 at offset 68: \"Truck 7.1\"  \"Address: Unknown  Time: 14:05:09\"  "
+                  "latitude 47.6000000 longitude -122.3000000  symbol 17 (track point)",
+                  "record 2 at offset 136: \"Truck 7.2\"  \"Address: Unknown  Time: 14:06:00\"  "
+                  "latitude 47.6062095 longitude -122.3320708  symbol 26 (newest point, icon 2 "
+                  "yellow)",
+                  "end: the records end at offset 204, the end of the file",
+              }));
+}
+
+TEST(WaytoolInfo, ShowsWhatAnotherWriterLeft) {
+    // No symbol, non-zero short texts and word, a point off the earth, a name without a date,
+    // stray header bytes, and the tail of an append that was cut off.
+    std::vector<Rec> records = {{"x", "", 0, 900000001, 0, 0}};
+    Bytes bytes = trackBytes(1, records);
+    size_t shortTexts = 68 + 2 + 1 + 8;
+    bytes[shortTexts] = 'A';
+    bytes[shortTexts + 7] = 0xff;
+    bytes[shortTexts + 8] = 5;
+    bytes[3] = 1;
+    bytes.insert(bytes.end(), {'T', 'r', 0});
+    ToolReport report = trackInfo({"x.way", bytes});
+    EXPECT_TRUE(report.errors.empty());
+    EXPECT_EQ(report.text,
+              joined({
+                  "file: x.way (95 bytes)",
+                  "day: none in the file name",
+                  "header words: 0 4098 1 (offsets 16, 18, 20)",
+                  "header: 1 other byte is not zero",
+                  "count: 1",
+                  "record 1 at offset 68: \"x\"  \"\"  latitude 90.0000001 longitude 0.0000000 "
+                  "(off the earth)  no symbol  short texts 41000000 000000ff  word 5",
+                  "end: the records end at offset 92; 3 bytes follow (left by an append "
+                  "that was cut off; the next append writes over them)",
+              }));
+}
+
+// A damaged file: what info still shows last, and the error (also what gpx and geojson say).
+struct DamageCase {
+    const char* what;
+    Bytes bytes;
+    const char* lastLine;
+    const char* error;
+};
+
+Bytes cut(Bytes bytes, size_t size) {
+    bytes.resize(size);
+    return bytes;
+}
+
+Bytes withCount(Bytes bytes, int32_t count) {
+    for (int i = 0; i < 4; ++i)
+        bytes[64 + i] = uint8_t(uint32_t(count) >> (8 * i));
+    return bytes;
+}
+
+const std::string kT = "T(12.8.2002).way: ";
+
+std::vector<DamageCase> damageCases() {
+    Bytes whole = trackBytes(2, kTruck7);
+    return {
+        {"empty", {}, "header words: 0 0 0 (offsets 16, 18, 20)",
+         "offset 0: the file ends inside its 68-byte head (64-byte header and count)"},
+        {"in the count", cut(whole, 66), "header words: 0 4098 1 (offsets 16, 18, 20)",
+         "offset 66: the file ends inside its 68-byte head (64-byte header and count)"},
+        {"negative count", withCount(whole, -2), "count: -2",
+         "offset 64: negative record count -2"},
+        {"no records", cut(whole, 68), "end: truncated: 0 of 2 records whole; record 1 starts at "
+                                       "offset 68 and the file ends at offset 68",
+         "offset 68: record 1 of 2 (from offset 68) runs past the end of the file in its name; "
+         "the file ends at offset 68"},
+        {"in a name", cut(whole, 140), "end: truncated: 1 of 2 records whole; record 2 starts at "
+                                       "offset 136 and the file ends at offset 140",
+         "offset 136: record 2 of 2 (from offset 136) runs past the end of the file in its name; "
+         "the file ends at offset 140"},
+        {"in a comment", cut(whole, 160), "end: truncated: 1 of 2 records whole; record 2 starts "
+                                          "at offset 136 and the file ends at offset 160",
+         "offset 146: record 2 of 2 (from offset 136) runs past the end of the file in its "
+         "comment; the file ends at offset 160"},
+        {"in a latitude", cut(whole, 185), "end: truncated: 1 of 2 records whole; record 2 starts "
+                                           "at offset 136 and the file ends at offset 185",
+         "offset 183: record 2 of 2 (from offset 136) runs past the end of the file in its "
+         "latitude; the file ends at offset 185"},
+        {"in a symbol", cut(whole, 203), "end: truncated: 1 of 2 records whole; record 2 starts "
+                                         "at offset 136 and the file ends at offset 203",
+         "offset 200: record 2 of 2 (from offset 136) runs past the end of the file in its symbol "
+         "number; the file ends at offset 203"},
+        {"count too high", withCount(whole, 3), "end: truncated: 2 of 3 records whole; record 3 "
+                                                "starts at offset 204 and the file ends at offset "
+                                                "204",
+         "offset 204: record 3 of 3 (from offset 204) runs past the end of the file in its name; "
+         "the file ends at offset 204"},
+    };
+}
+
+void PrintTo(const DamageCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
+class WaytoolDamage : public testing::TestWithParam<DamageCase> {};
+
+TEST_P(WaytoolDamage, InfoShowsWhereTheFileStopsAndFails) {
+    const DamageCase& c = GetParam();
+    ToolReport report = trackInfo({"T(12.8.2002).way", c.bytes});
+    ASSERT_EQ(report.errors.size(), 1u);
+    EXPECT_EQ(report.errors[0], kT + c.error);
+    ASSERT_FALSE(report.text.empty());
+    std::string text = report.text.substr(0, report.text.size() - 1);
+    EXPECT_EQ(text.substr(text.rfind('\n') + 1), c.lastLine);
+}
+
+TEST_P(WaytoolDamage, ExportsWriteNothingAndFail) {
+    const DamageCase& c = GetParam();
+    std::vector<NamedBytes> files = {truck7(), {"T(12.8.2002).way", c.bytes}};
+    for (const ToolReport& report : {tracksToGpx(files), tracksToGeoJson(files)}) {
+        EXPECT_EQ(report.text, "");
+        EXPECT_EQ(report.errors, std::vector<std::string>{kT + c.error});
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, WaytoolDamage, testing::ValuesIn(damageCases()),
+                         [](const testing::TestParamInfo<DamageCase>& info) {
+                             std::string name = info.param.what;
+                             for (char& ch : name)
+                                 if (ch == ' ')
+                                     ch = '_';
+                             return name;
+                         });
+
+// ---- gpx and geojson ----
+
+TEST(WaytoolGpx, WritesTheNewestPointAsWaypointAndEachFileAsATrack) {
+    std::vector<Rec> van = {{"Van (2).1 <M\xfcller & Co>", "Address: Unknown  Time: 23:59:59",
+                             1800000000, -900000000, 29}};
+    ToolReport report =
+        tracksToGpx({truck7(), {"Van (2)(2.29.2004).way", trackBytes(1, van)}});
+    EXPECT_TRUE(report.errors.empty());
+    EXPECT_TRUE(report.warnings.empty());
+    EXPECT_EQ(report.text,
+              joined({
+                  R"(<?xml version="1.0" encoding="UTF-8"?>)",
+                  R"(<gpx xmlns="http://www.topografix.com/GPX/1/1" )"
+                  R"(version="1.1" creator="waytool">)",
+                  R"(  <wpt lat="47.6062095" lon="-122.3320708"><time>2002-12-08T14:06:00</time>)"
+                  R"(<name>Truck 7.2</name><cmt>Address: Unknown  Time: 14:06:00</cmt></wpt>)",
+                  // GPX has no longitude 180: the same meridian is -180.
+                  R"(  <wpt lat="-90.0000000" lon="-180.0000000"><time>2004-02-29T23:59:59</time>)"
+                  "<name>Van (2).1 &lt;M\xc3\xbcller &amp; Co&gt;</name>"
+                  R"(<cmt>Address: Unknown  Time: 23:59:59</cmt></wpt>)",
+                  "  <trk>",
+                  "    <name>Truck 7</name>",
+                  "    <desc>Truck 7(12.8.2002).way</desc>",
+                  "    <trkseg>",
+                  R"(      <trkpt lat="47.6000000" lon="-122.3000000">)"
+                  R"(<time>2002-12-08T14:05:09</time>)"
+                  R"(<name>Truck 7.1</name><cmt>Address: Unknown  Time: 14:05:09</cmt></trkpt>)",
+                  R"(      <trkpt lat="47.6062095" lon="-122.3320708">)"
+                  R"(<time>2002-12-08T14:06:00</time>)"
+                  R"(<name>Truck 7.2</name><cmt>Address: Unknown  Time: 14:06:00</cmt></trkpt>)",
+                  "    </trkseg>",
+                  "  </trk>",
+                  "  <trk>",
+                  "    <name>Van (2)</name>",
+                  "    <desc>Van (2)(2.29.2004).way</desc>",
+                  "    <trkseg>",
+                  R"(      <trkpt lat="-90.0000000" lon="-180.0000000">)"
+                  R"(<time>2004-02-29T23:59:59</time>)"
+                  "<name>Van (2).1 &lt;M\xc3\xbcller &amp; Co&gt;</name>"
+                  R"(<cmt>Address: Unknown  Time: 23:59:59</cmt></trkpt>)",
+                  "    </trkseg>",
+                  "  </trk>",
+                  "</gpx>",
+              }));
+}
+
+TEST(WaytoolGpx, PointsWithoutADayOrATimeHaveNoTime) {
+    std::vector<Rec> records = {{"a.1", "Address: Unknown  Time: 14:05:09", 10, 20},
+                                {"a.2", "no time here", 30, 40}};
+    ToolReport undated = tracksToGpx({{"dir/a.way", trackBytes(2, records)}});
+    EXPECT_TRUE(undated.errors.empty());
+    EXPECT_EQ(undated.warnings,
+              std::vector<std::string>{
+                  "dir/a.way: no date in the file name (NAME(M.D.YYYY).way): points have no time"});
+    EXPECT_EQ(undated.text.find("<time>"), std::string::npos);
+    EXPECT_NE(undated.text.find("<name>a</name>"), std::string::npos) << undated.text;
+
+    ToolReport dated = tracksToGpx({{"a(1.2.2003).way", trackBytes(2, records)}});
+    EXPECT_TRUE(dated.warnings.empty());
+    EXPECT_NE(dated.text.find("<time>2003-01-02T14:05:09</time><name>a.1</name>"),
+              std::string::npos);
+    EXPECT_NE(dated.text.find(R"(lon="0.0000030"><name>a.2</name>)"), std::string::npos)
+        << dated.text;
+}
+
+TEST(WaytoolGpx, RefusesPointsOffTheEarthWithTheirOffset) {
+    struct Case {
+        int32_t longitude, latitude;
+        const char* error;
+    } cases[] = {
+        {0, 900000001,
+         "offset 103: record \"p\" has latitude 90.0000001, outside -90 to 90"},
+        {0, -900000001,
+         "offset 103: record \"p\" has latitude -90.0000001, outside -90 to 90"},
+        {1800000001, 0,
+         "offset 99: record \"p\" has longitude 180.0000001, outside -180 to 180"},
+        {INT32_MIN, INT32_MIN,
+         "offset 99: record \"p\" has longitude -214.7483648, outside -180 to 180"},
+    };
+    for (const Case& c : cases) {
+        // The bad point is the second record: it starts at 68 + 28, its coordinates at 99.
+        Bytes bytes = trackBytes(2, {{"o", "", 0, 0}, {"p", "", c.longitude, c.latitude}});
+        for (const ToolReport& report : {tracksToGpx({{"p.way", bytes}}),
+                                         tracksToGeoJson({{"p.way", bytes}})}) {
+            EXPECT_EQ(report.text, "");
+            EXPECT_EQ(report.errors, std::vector<std::string>{std::string("p.way: ") + c.error});
+        }
+    }
+}
+
+TEST(WaytoolGeoJson, WritesALineStringPerFileAndThePointOfTheNewest) {
+    ToolReport report = tracksToGeoJson({truck7()});
+    EXPECT_TRUE(report.errors.empty());
+    EXPECT_EQ(
+        report.text,
+        joined({
+            R"({"type": "FeatureCollection", "features": [)",
+            R"({"type": "Feature", "geometry": {"type": "LineString", "coordinates": )"
+            R"([[-122.3000000, 47.6000000], [-122.3320708, 47.6062095]]}, "properties": )"
+            R"({"name": "Truck 7", "file": "Truck 7(12.8.2002).way", "date": "2002-12-08", )"
+            R"("pointNames": ["Truck 7.1", "Truck 7.2"], )"
+            R"("times": ["2002-12-08T14:05:09", "2002-12-08T14:06:00"]}},)",
+            R"({"type": "Feature", "geometry": {"type": "Point", "coordinates": )"
+            R"([-122.3320708, 47.6062095]}, "properties": {"name": "Truck 7.2", )"
+            R"("track": "Truck 7", "file": "Truck 7(12.8.2002).way", )"
+            R"("time": "2002-12-08T14:06:00", "comment": "Address: Unknown  Time: 14:06:00", )"
+            R"("symbol": 26}})",
+            "]}",
+        }));
+}
+
+TEST(WaytoolGeoJson, FewerThanTwoPointsMakeNoLineAndTextsAreEscaped) {
+    ToolReport report = tracksToGeoJson(
+        {{"a\"b.way", trackBytes(1, {{"q\"\\\x01\xe9", "x", 10, 20, 0, 0}})},
+         {"e(1.2.2003).way", trackBytes(0, {})}});
+    EXPECT_TRUE(report.errors.empty());
+    EXPECT_EQ(
+        report.text,
+        joined({
+            R"({"type": "FeatureCollection", "features": [)",
+            R"({"type": "Feature", "geometry": null, "properties": {"name": "a\"b", )"
+            R"("file": "a\"b.way", "date": null, "pointNames": ["q\"\\)"
+            "\xc3\xa9"
+            R"("], "times": [null]}},)",
+            R"({"type": "Feature", "geometry": {"type": "Point", "coordinates": )"
+            R"([0.0000010, 0.0000020]}, "properties": {"name": "q\"\\)"
+            "\xc3\xa9"
+            R"(", "track": "a\"b", "file": "a\"b.way", "time": null, "comment": "x", )"
+            R"("symbol": null}},)",
+            R"({"type": "Feature", "geometry": null, "properties": {"name": "e", )"
+            R"("file": "e(1.2.2003).way", "date": "2003-01-02", "pointNames": [], "times": []}})",
+            "]}",
+        }));
+}
+
+// ---- lists ----
+
+CdpdAddress cdpdEntry(const char* address, const char* description, float frequency,
+                      int32_t resolution, int32_t icon, int32_t enabled, int32_t modem) {
+    CdpdAddress e{};
+    const char* p = address;
+    for (int i = 0; i < 4; ++i) {  // dotted, first number in the lowest byte
+        e.address |= uint32_t(std::strtoul(p, const_cast<char**>(&p), 10)) << (8 * i);
+        ++p;
+    }
+    e.frequency = frequency;
+    e.resolution = resolution;
+    std::strncpy(e.description, description, sizeof e.description);
+    e.iconIndex = icon;
+    e.enabled = enabled;
+    e.modemFlag = modem;
+    return e;
+}
+
+ThreeGTarget target(const std::u16string& id, const char* description, float frequency,
+                    int32_t resolution, int32_t icon, int32_t enabled, int32_t lastLongitude,
+                    int32_t lastLatitude) {
+    ThreeGTarget t{};
+    std::memcpy(t.targetId, id.data(), std::min(id.size(), size_t(16)) * 2);
+    t.frequency = frequency;
+    t.resolution = resolution;
+    std::strncpy(t.description, description, sizeof t.description);
+    t.iconIndex = icon;
+    t.enabled = enabled;
+    t.lastLongitude = lastLongitude;
+    t.lastLatitude = lastLatitude;
+    return t;
+}
+
+const char kCdpdPath[] = "root/Windows/zqCDPD";
+const char kTargetPath[] = "root/Windows/zq3GTrack";
+
+TEST(WaytoolLists, ShowsBothListsAsTables) {
+    CdpdAddress cdpd[3] = {
+        cdpdEntry("10.0.0.7", "Truck 7/day shift", 1.0f, 500, 2, 1, 0),
+        cdpdEntry("192.168.200.1", "Modem \xe9", 0.5f, 0, 5, 0, 1),
+        // Another writer's values: flags the module reads as set, no such icon, a description
+        // filling its field with no zero.
+        cdpdEntry("1.2.3.4", "", 0.0f, -3, 9, -1, 7),
+    };
+    std::memset(cdpd[2].description, 'D', sizeof cdpd[2].description);
+    ThreeGTarget targets[2] = {
+        // The add dialog keeps IDs widened from 8-bit text: 0xE9 comes back as U+FFE9.
+        target(u"AB\uFFE9", "Van 2", 2.5f, 100, 0, 1, -122332070, 47606209),
+        target(u"0123456789ABCDEFG", "New", 0.0f, 0, 3, 0, 0, 0),
+    };
+    Bytes cdpdFile = encodeCdpdList(0, 8, cdpd, 3);
+    Bytes targetFile = encodeTargetList(targets, 2);
+    ToolReport report = listTables(kCdpdPath, &cdpdFile, kTargetPath, &targetFile);
+    EXPECT_TRUE(report.errors.empty());
+    std::string d52(52, 'D');
+    EXPECT_EQ(
+        report.text,
+        joined({
+            "CDPD list root/Windows/zqCDPD: 3 entries; serial port COM1 (0), modem model SB 320 "
+            "(8)",
+            "#  address        description" + std::string(43, ' ') +
+                "frequency  resolution  icon              enabled   modem",
+            "1  10.0.0.7       Truck 7/day shift" + std::string(37, ' ') +
+                "1 min      500 ft      2 yellow          yes       device",
+            "2  192.168.200.1  Modem \xc3\xa9" + std::string(47, ' ') +
+                "0.5 min    0 ft        5 magenta         no        modem",
+            "3  1.2.3.4        " + d52 + "  0 min      -3 ft       9 (no such icon)  yes (-1)  "
+                                         "modem (7)",
+            "",
+            "3G list root/Windows/zq3GTrack: 2 targets",
+            "#  target ID         description  frequency  resolution  icon    enabled  "
+            "last latitude  last longitude",
+            "1  AB\xc3\xa9               Van 2        2.5 min    100 ft      0 red   yes      "
+            "47.606209      -122.332070",
+            "2  0123456789ABCDEF  New          0 min      0 ft        3 blue  no       "
+            "none           none",
+        }));
+}
+
+TEST(WaytoolLists, AMissingFileIsAnEmptyListAndTwoMissingFilesAnError) {
+    Bytes targetFile = encodeTargetList(nullptr, 0);
+    ToolReport one = listTables(kCdpdPath, nullptr, kTargetPath, &targetFile);
+    EXPECT_TRUE(one.errors.empty());
+    EXPECT_EQ(one.text, joined({"CDPD list root/Windows/zqCDPD: no file (the module starts with "
+                                "an empty list)",
+                                "", "3G list root/Windows/zq3GTrack: 0 targets"}));
+
+    ToolReport none = listTables(kCdpdPath, nullptr, kTargetPath, nullptr);
+    EXPECT_EQ(none.text, "");
+    EXPECT_EQ(none.errors, std::vector<std::string>{
+                               "root/Windows/zqCDPD and root/Windows/zq3GTrack: neither list "
+                               "file exists (is this a device root?)"});
+}
+
+TEST(WaytoolLists, SizesThatDoNotMatchTheCountAreErrorsWithOffsets) {
+    // Zero records: only the count and the size matter here.
+    auto cdpdFile = [&](int32_t count, size_t records) {
+        Bytes b;
+        put32(b, 0);
+        put32(b, 0);
+        put32(b, uint32_t(count));
+        b.insert(b.end(), records * sizeof(CdpdAddress), 0);
+        return b;
+    };
+    auto targetFile = [&](int32_t count, size_t records) {
+        Bytes b;
+        put32(b, uint32_t(count));
+        b.insert(b.end(), records * sizeof(ThreeGTarget), 0);
+        return b;
+    };
+    struct Case {
+        const char* what;
+        Bytes cdpd;
+        Bytes targets;
+        std::vector<std::string> errors;
+        const char* heads;  // the two tables' first lines
+    } cases[] = {
+        {"short heads", Bytes(7, 0), Bytes(3, 0),
+         {"root/Windows/zqCDPD: offset 7: the file ends inside its 12-byte head",
+          "root/Windows/zq3GTrack: offset 3: the file ends inside its 4-byte head"},
+         "0 entries|0 targets"},
+        {"records missing", cut(cdpdFile(2, 2), 12 + 76 + 10), targetFile(3, 1),
+         {"root/Windows/zqCDPD: offset 88: record 2 of 2 runs past the end of the file (98 "
+          "bytes)",
+          "root/Windows/zq3GTrack: offset 124: record 2 of 3 runs past the end of the file (124 "
+          "bytes)"},
+         "1 entry|1 target"},
+        {"bytes left over", cdpdFile(1, 2), cut(targetFile(0, 0), 9),
+         {"root/Windows/zqCDPD: offset 88: 76 bytes after the last record",
+          "root/Windows/zq3GTrack: offset 4: 5 bytes after the last record"},
+         "1 entry|0 targets"},
+        {"negative counts", cdpdFile(-1, 0), targetFile(-5, 0),
+         {"root/Windows/zqCDPD: offset 8: negative count -1",
+          "root/Windows/zq3GTrack: offset 0: negative count -5"},
+         "0 entries|0 targets"},
+        {"more than the room", cdpdFile(51, 51), targetFile(26, 26),
+         {"root/Windows/zqCDPD: offset 8: count 51 is more than the list's room of 50; the module "
+          "loads at most 50",
+          "root/Windows/zq3GTrack: offset 0: count 26 is more than the list's room of 25; the "
+          "module loads at most 25"},
+         "50 entries|25 targets"},
+    };
+    for (const Case& c : cases) {
+        ToolReport report = listTables(kCdpdPath, &c.cdpd, kTargetPath, &c.targets);
+        EXPECT_EQ(report.errors, c.errors) << c.what;
+        std::string heads = c.heads;
+        std::string cdpdHead = heads.substr(0, heads.find('|'));
+        std::string targetHead = heads.substr(heads.find('|') + 1);
+        EXPECT_NE(report.text.find("zqCDPD: " + cdpdHead), std::string::npos)
+            << c.what << "\n" << report.text;
+        EXPECT_NE(report.text.find("zq3GTrack: " + targetHead), std::string::npos)
+            << c.what << "\n" << report.text;
+    }
+}
+
+}  // namespace
