@@ -14,15 +14,18 @@
 # (build/demo/host.png) and the GPX of every track (build/demo/tracks.gpx). Exit 0 only when
 # every expected track has points.
 #
-#   scripts/demo.sh [--seconds N]   (default 120)
+#   scripts/demo.sh [--seconds N] [--no-build]   (default 120 seconds; --no-build: the tests
+#                                                 run it on what they built)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 seconds=120
+build=1
 while [ $# -gt 0 ]; do
     case "$1" in
     --seconds) seconds="$2"; shift 2 ;;
-    *) echo "usage: scripts/demo.sh [--seconds N]" >&2; exit 2 ;;
+    --no-build) build=0; shift ;;
+    *) echo "usage: scripts/demo.sh [--seconds N] [--no-build]" >&2; exit 2 ;;
     esac
 done
 [ "$seconds" -ge 20 ] || { echo "demo: give it at least 20 seconds" >&2; exit 2; }
@@ -35,11 +38,13 @@ data="$root/tests/data"
 step() { printf '\n== %s\n' "$*"; }
 winpath() { local p="${1//\//\\}"; echo "Z:$p"; }
 
-bash scripts/setup.sh
-step "Building what is missing"
-cmake --preset native >/dev/null && cmake --build --preset native --target trackserver cdpdmodem udpprobe waytool >/dev/null
-cmake --preset mingw >/dev/null && cmake --build --preset mingw >/dev/null
-echo "built: lorvane.dll, gpsdriver.dll, lorvane-host.exe, lorvane-minihost.exe; trackserver, cdpdmodem, waytool"
+if [ $build = 1 ]; then
+    bash scripts/setup.sh
+    step "Building what is missing"
+    cmake --preset native >/dev/null && cmake --build --preset native --target trackserver cdpdmodem udpprobe waytool >/dev/null
+    cmake --preset mingw >/dev/null && cmake --build --preset mingw >/dev/null
+    echo "built: lorvane.dll, gpsdriver.dll, lorvane-host.exe, lorvane-minihost.exe; trackserver, cdpdmodem, waytool"
+fi
 
 source scripts/wine-session.sh
 source scripts/netlab.sh
