@@ -29,19 +29,21 @@ struct SetupDialog {
 const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 // targetSelection follows the list: its first selected row, or -1 with none.
-void followSelection(HWND list) { setTargetSelection(ListView_GetNextItem(list, -1, LVNI_SELECTED)); }
+void followSelection(HWND list) {
+    setTargetSelection(ListView_GetNextItem(list, -1, LVNI_SELECTED));
+}
 
 void ensureColumn(HWND list) {
     LVCOLUMNW column{};
     column.mask = LVCF_WIDTH;
-    if (ListView_GetColumn(list, 0, &column))
+    if (SendMessageW(list, LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)))
         return;
     column.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM | LVCF_WIDTH;
     column.fmt = LVCFMT_LEFT;
     column.pszText = const_cast<wchar_t*>(L"CDPD Adress");
     column.iSubItem = 0;
     column.cx = 100 * LOWORD(GetDialogBaseUnits());
-    ListView_InsertColumn(list, 0, &column);
+    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
 }
 
 void insertRow(HWND list, int32_t index, const ThreeGTarget& target) {
@@ -52,7 +54,7 @@ void insertRow(HWND list, int32_t index, const ThreeGTarget& target) {
     item.iItem = index;
     item.pszText = const_cast<wchar_t*>(wide(text));
     item.iImage = usableIconIndex(target.iconIndex);
-    ListView_InsertItem(list, &item);
+    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     ListView_SetItemState(list, index, INDEXTOSTATEIMAGEMASK(target.enabled > 0 ? 2 : 1),
                           LVIS_STATEIMAGEMASK);
 }

@@ -61,7 +61,7 @@ void setUpPicker(HWND dialog) {
         item.mask = LVIF_IMAGE;
         item.iItem = i;
         item.iImage = i;
-        ListView_InsertItem(list, &item);
+        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
 }
 
@@ -174,13 +174,13 @@ void fillIdChoices(HWND dialog, int32_t selected) {
 
 // Another ID chosen: that target becomes the selected one, and its values (and icon) are shown.
 void followIdChoice(HWND dialog, IconPicker* picker) {
-    auto chosen = static_cast<int32_t>(SendDlgItemMessageW(dialog, IDC_THREEG_IDS, CB_GETCURSEL, 0, 0));
+    LRESULT chosen = SendDlgItemMessageW(dialog, IDC_THREEG_IDS, CB_GETCURSEL, 0, 0);
     ThreeGTarget target;
-    if (!copyTargetAt(chosen, &target))
+    if (chosen == CB_ERR || !copyTargetAt(static_cast<int32_t>(chosen), &target))
         return;
-    setTargetSelection(chosen);
-    showTargetFields(dialog, chosen);
-    showTargetIcon(dialog, picker, chosen);
+    setTargetSelection(static_cast<int32_t>(chosen));
+    showTargetFields(dialog, static_cast<int32_t>(chosen));
+    showTargetIcon(dialog, picker, static_cast<int32_t>(chosen));
 }
 
 void acceptChanges(HWND dialog) {
@@ -199,11 +199,10 @@ INT_PTR CALLBACK modifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
     switch (message) {
     case WM_INITDIALOG: {
         int32_t selected = selectedTarget();
-        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+        startPicker(dialog, lParam);
         fillIdChoices(dialog, selected);
         showTargetFields(dialog, selected);
         showTargetIcon(dialog, pickerOf(dialog), selected);
-        startPicker(dialog, lParam);
         SetFocus(GetDlgItem(dialog, IDC_THREEG_IDS));
         return FALSE;  // the focus is set
     }

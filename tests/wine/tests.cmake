@@ -58,3 +58,12 @@ set_tests_properties(e2e.network PROPERTIES
     FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
     DEPENDS "wine.module_wine_test"
     TIMEOUT 240)
+lorvane_wine_test(cdpd_dialogs_wine_test wine/cdpd_dialogs_test.cpp)
+lorvane_wine_test(threeg_setup_dialogs_wine_test wine/threeg_setup_dialogs_test.cpp)
+
+# The demo's network in a short form: server, modem, two peers and the viewing device's map.
+add_test(NAME e2e.demo COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/demo.sh --seconds 25 --no-build)
+set_tests_properties(e2e.demo PROPERTIES
+    PASS_REGULAR_EXPRESSION "demo: every expected track has points"
+    FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
+    TIMEOUT 300)
