@@ -107,14 +107,6 @@ void setRowState(HWND list, int32_t row, UINT mask, UINT state) {
 }
 
 // Gives `list` a fresh image list of the six target icons and destroys the one it replaces.
-void giveTargetImages(HWND list, int which) {
-    HIMAGELIST images = makeTargetImageList();
-    auto replaced = reinterpret_cast<HIMAGELIST>(
-        SendMessageW(list, LVM_SETIMAGELIST, which, reinterpret_cast<LPARAM>(images)));
-    if (replaced != nullptr && replaced != images)
-        ImageList_Destroy(replaced);
-}
-
 bool isNotifyFrom(LPARAM lParam, int id, UINT code) {
     const auto* header = reinterpret_cast<const NMHDR*>(lParam);
     return header->idFrom == static_cast<UINT_PTR>(id) && header->code == code;
@@ -140,16 +132,7 @@ void dropPreview(HWND dialog) {
 
 // One row per target icon, no text, none selected.
 void fillIconList(HWND dialog) {
-    HWND list = GetDlgItem(dialog, IDC_CDPD_ICONS);
-    giveTargetImages(list, LVSIL_NORMAL);
-    SendMessageW(list, LVM_SETICONSPACING, 0, MAKELPARAM(kIconSpacing, kIconSpacing));
-    for (int32_t i = 0; i < IDI_TARGET_COUNT; ++i) {
-        LVITEMW item{};
-        item.mask = LVIF_IMAGE;
-        item.iItem = i;
-        item.iImage = i;
-        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    fillIconPicker(GetDlgItem(dialog, IDC_CDPD_ICONS), kIconSpacing);
 }
 
 // The icon the picker's selection names, or -1 when it names none: a cleared selection keeps

@@ -25,3 +25,23 @@ HIMAGELIST makeTargetImageList() {
     }
     return list;
 }
+
+void giveTargetImages(HWND listView, int which) {
+    HIMAGELIST images = makeTargetImageList();
+    auto replaced = reinterpret_cast<HIMAGELIST>(
+        SendMessageW(listView, LVM_SETIMAGELIST, which, reinterpret_cast<LPARAM>(images)));
+    if (replaced != nullptr && replaced != images)
+        ImageList_Destroy(replaced);
+}
+
+void fillIconPicker(HWND listView, int spacing) {
+    giveTargetImages(listView, LVSIL_NORMAL);
+    SendMessageW(listView, LVM_SETICONSPACING, 0, MAKELPARAM(spacing, spacing));
+    for (int32_t i = 0; i < IDI_TARGET_COUNT; ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = i;
+        item.iImage = i;
+        SendMessageW(listView, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}

@@ -17,3 +17,12 @@ HICON loadTargetIcon(int32_t index);
 // An image list of the six target icons in order, 16 x 16. The caller destroys it with
 // ImageList_Destroy (which also frees the icons' copies it holds).
 HIMAGELIST makeTargetImageList();
+
+// Gives a list view a new image list of the six icons (`which`: LVSIL_SMALL or LVSIL_NORMAL) and
+// destroys the one it replaces, so a list refilled many times leaks nothing. The last one goes
+// with the list view.
+void giveTargetImages(HWND listView, int which);
+
+// Makes a list view an icon picker: the six icons, `spacing` pixels apart, one row each in order,
+// none selected.
+void fillIconPicker(HWND listView, int spacing);

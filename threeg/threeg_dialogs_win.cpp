@@ -64,9 +64,7 @@ void insertRow(HWND list, int32_t index, const ThreeGTarget& target) {
 void fillTargetListView(HWND dialog, SetupDialog* state) {
     HWND list = GetDlgItem(dialog, IDC_THREEG_LIST);
     state->filling = true;
-    HIMAGELIST replaced = ListView_SetImageList(list, makeTargetImageList(), LVSIL_SMALL);
-    if (replaced != nullptr)
-        ImageList_Destroy(replaced);
+    giveTargetImages(list, LVSIL_SMALL);
     ListView_DeleteAllItems(list);
     ensureColumn(list);
     int32_t count = targetCountNow();

@@ -53,16 +53,7 @@ void releasePreview(IconPicker* picker) {
 // The six icons as items without text, item i showing icon i, none selected. The list view
 // destroys its image list when it goes.
 void setUpPicker(HWND dialog) {
-    HWND list = GetDlgItem(dialog, IDC_THREEG_ICONS);
-    ListView_SetImageList(list, makeTargetImageList(), LVSIL_NORMAL);
-    ListView_SetIconSpacing(list, kPickerSpacing, kPickerSpacing);
-    for (int i = 0; i < IDI_TARGET_COUNT; ++i) {
-        LVITEMW item{};
-        item.mask = LVIF_IMAGE;
-        item.iItem = i;
-        item.iImage = i;
-        SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    }
+    fillIconPicker(GetDlgItem(dialog, IDC_THREEG_ICONS), kPickerSpacing);
 }
 
 // The icon the picker's notification names: its selected item, or -1 when none is selected.
