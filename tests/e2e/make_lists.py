@@ -13,16 +13,16 @@ import socket
 import struct
 
 
-def cdpd_record(spec):
-    address, description, frequency, icon, modem = spec.split(",")
+def cdpd_record(entry):
+    address, description, frequency, icon, modem = entry.split(",")
     return (socket.inet_aton(address)
             + struct.pack("<fi", float(frequency), 0)
             + description.encode("latin-1")[:51].ljust(52, b"\0")
             + struct.pack("<iii", int(icon), 1, int(modem)))
 
 
-def target_record(spec):
-    target_id, description, frequency, icon = spec.split(",")
+def target_record(entry):
+    target_id, description, frequency, icon = entry.split(",")
     return (target_id[:15].encode("utf-16-le").ljust(32, b"\0")
             + struct.pack("<fi", float(frequency), 0)
             + description.encode("latin-1")[:63].ljust(64, b"\0")
@@ -37,10 +37,10 @@ def main():
     args = parser.parse_args()
     windows = os.path.join(args.root, "Windows")
     os.makedirs(windows, exist_ok=True)
-    entries = [cdpd_record(s) for s in args.cdpd]
+    entries = [cdpd_record(e) for e in args.cdpd]
     with open(os.path.join(windows, "zqCDPD"), "wb") as f:
         f.write(struct.pack("<iii", 0, 0, len(entries)) + b"".join(entries))
-    targets = [target_record(s) for s in args.target]
+    targets = [target_record(e) for e in args.target]
     with open(os.path.join(windows, "zq3GTrack"), "wb") as f:
         f.write(struct.pack("<i", len(targets)) + b"".join(targets))
 
