@@ -50,12 +50,6 @@ int usage() {
     return 2;
 }
 
-bool parsePort(const char* text, long lowest, long* port) {
-    char* end = nullptr;
-    *port = std::strtol(text, &end, 10);
-    return *end == 0 && *port >= lowest && *port <= 65535;
-}
-
 bool parseOptions(int argc, char** argv, Options* o) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];

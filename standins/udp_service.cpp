@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 volatile sig_atomic_t stopRequested = 0;
@@ -20,6 +21,12 @@ void catchStopSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+}
+
+bool parsePort(const char* text, long lowest, long* port) {
+    char* end = nullptr;
+    *port = std::strtol(text, &end, 10);
+    return *end == 0 && *port >= lowest && *port <= 65535;
 }
 
 int bindUdp(const char* program, const char* address, long port, sockaddr_in* bound) {

@@ -53,9 +53,7 @@ bool parseOptions(int argc, char** argv, Options* o) {
         if (std::strcmp(arg, "--address") == 0 && hasValue) {
             o->address = argv[++i];
         } else if (std::strcmp(arg, "--port") == 0 && hasValue) {
-            char* end = nullptr;
-            o->port = std::strtol(argv[++i], &end, 10);
-            if (*end != 0 || o->port < 0 || o->port > 65535)
+            if (!parsePort(argv[++i], 0, &o->port))
                 return false;
         } else if (std::strcmp(arg, "--store") == 0 && hasValue) {
             o->storePath = argv[++i];
