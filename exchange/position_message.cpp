@@ -17,9 +17,9 @@ namespace {
 void fillPositionBody(PositionMessage* m, const ZQGPS_POSITIONALDATA& fix) {
     m->latitude = fix.latitude / 10;
     m->longitude = fix.longitude / 10;
-    m->relayed32 = fix.speed;
-    m->relayed34 = fix.course;
-    m->relayed40 = fix.altitude;
+    m->speed = fix.speed;
+    m->course = fix.course;
+    m->altitude = fix.altitude;
     m->status = kStatusFix;
     m->quality = kQualityOwnFix;
 }

@@ -30,12 +30,12 @@ struct PositionMessage {
     char id[kMessageIdSize];    //   8: narrow account or target ID, zero-padded
     int32_t latitude;           //  24: the fix's latitude / 10
     int32_t longitude;          //  28: the fix's longitude / 10
-    uint16_t relayed32;         //  32: the fix's unsigned value at its offset 32
-    uint16_t relayed34;         //  34: the fix's unsigned value at its offset 28
+    uint16_t speed;             //  32: the fix's speed, relayed as the driver gives it
+    uint16_t course;            //  34: the fix's course, likewise
     uint8_t status;             //  36: 'A' in a position or own report, 4 in a locate request
     uint8_t quality;            //  37: 4 in a position or own report; tested on receipt
     uint8_t reserved38[2];      //  38: zero
-    int16_t relayed40;          //  40: the fix's signed value at its offset 24
+    int16_t altitude;           //  40: the fix's altitude, likewise; no receiver reads the three
     uint8_t reserved42[6];      //  42: zero
     uint8_t reserved48[104];    //  48: zero
 };
@@ -44,11 +44,11 @@ static_assert(sizeof(PositionMessage) == kMessageSize);
 static_assert(offsetof(PositionMessage, id) == 8);
 static_assert(offsetof(PositionMessage, latitude) == 24);
 static_assert(offsetof(PositionMessage, longitude) == 28);
-static_assert(offsetof(PositionMessage, relayed32) == 32);
-static_assert(offsetof(PositionMessage, relayed34) == 34);
+static_assert(offsetof(PositionMessage, speed) == 32);
+static_assert(offsetof(PositionMessage, course) == 34);
 static_assert(offsetof(PositionMessage, status) == 36);
 static_assert(offsetof(PositionMessage, quality) == 37);
-static_assert(offsetof(PositionMessage, relayed40) == 40);
+static_assert(offsetof(PositionMessage, altitude) == 40);
 static_assert(offsetof(PositionMessage, reserved48) == 48);
 
 // Builders. Each returns a whole message, every byte not filled by its kind zero; the length to

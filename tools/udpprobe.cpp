@@ -63,7 +63,7 @@ void printPosition(const PositionMessage& m, ssize_t length, const sockaddr_in& 
                 m.latitude, m.longitude, m.latitude / 1e6, m.longitude / 1e6);
     std::printf("status 0x%02x quality %u, relayed: speed %u (0.1 km/h), course %u (0.1 deg), "
                 "altitude %d m\n",
-                m.status, m.quality, m.relayed32, m.relayed34, m.relayed40);
+                m.status, m.quality, m.speed, m.course, m.altitude);
 }
 
 int locate(const sockaddr_in& to, int timeoutMs) {

@@ -8,72 +8,6 @@
 
 #include "module/module_state.h"
 
-// ---- Reading outside bytes ----
-
-ByteReader byteReader(const uint8_t* bytes, size_t size, size_t position) {
-    ByteReader in{bytes, size, position, false};
-    if (position > size) {
-        in.position = size;
-        in.failed = true;
-    }
-    return in;
-}
-
-// True when `count` more bytes are there; otherwise the reader fails and stays where it is.
-static bool have(ByteReader& in, size_t count) {
-    if (in.failed || in.size - in.position < count) {
-        in.failed = true;
-        return false;
-    }
-    return true;
-}
-
-uint8_t readU8(ByteReader& in) {
-    if (!have(in, 1))
-        return 0;
-    return in.bytes[in.position++];
-}
-
-uint32_t readU32(ByteReader& in) {
-    if (!have(in, 4))
-        return 0;
-    uint32_t value = getLe32(in.bytes + in.position);
-    in.position += 4;
-    return value;
-}
-
-void skipBytes(ByteReader& in, size_t count) {
-    if (have(in, count))
-        in.position += count;
-}
-
-const char* readText(ByteReader& in, size_t* length) {
-    *length = 0;
-    if (in.failed)
-        return nullptr;
-    const uint8_t* start = in.bytes + in.position;
-    const void* zero = std::memchr(start, 0, in.size - in.position);
-    if (zero == nullptr) {
-        in.failed = true;
-        return nullptr;
-    }
-    *length = static_cast<size_t>(static_cast<const uint8_t*>(zero) - start);
-    in.position += *length + 1;
-    return reinterpret_cast<const char*>(start);
-}
-
-void putLe32(uint8_t* out, uint32_t value) {
-    out[0] = static_cast<uint8_t>(value);
-    out[1] = static_cast<uint8_t>(value >> 8);
-    out[2] = static_cast<uint8_t>(value >> 16);
-    out[3] = static_cast<uint8_t>(value >> 24);
-}
-
-uint32_t getLe32(const uint8_t* bytes) {
-    return uint32_t(bytes[0]) | uint32_t(bytes[1]) << 8 | uint32_t(bytes[2]) << 16 |
-           uint32_t(bytes[3]) << 24;
-}
-
 // ---- Names ----
 
 static void appendNumber(std::u16string& text, unsigned value) {
@@ -209,7 +143,7 @@ TrackFileHead readTrackHead(const uint8_t* bytes, size_t size) {
     head.count = static_cast<int32_t>(getLe32(raw + kTrackCountOffset));
     for (int i = 0; i < 3; ++i) {
         size_t at = kTrackHeaderWordOffsets[i];
-        head.words[i] = static_cast<uint16_t>(raw[at] | raw[at + 1] << 8);
+        head.words[i] = getLe16(raw + at);
     }
     return head;
 }
@@ -221,11 +155,10 @@ bool readTrackRecord(ByteReader& in, TrackRecord* record) {
     record->comment = readText(in, &record->commentLength);
     record->longitude = static_cast<int32_t>(readU32(in));
     record->latitude = static_cast<int32_t>(readU32(in));
-    if (have(in, 8)) {
-        std::memcpy(record->shortText1, in.bytes + in.position, 4);
-        std::memcpy(record->shortText2, in.bytes + in.position + 4, 4);
-        in.position += 8;
-    }
+    uint8_t shortTexts[8];
+    readBytes(in, shortTexts, sizeof shortTexts);
+    std::memcpy(record->shortText1, shortTexts, 4);
+    std::memcpy(record->shortText2, shortTexts + 4, 4);
     record->word = readU32(in);
     record->symbolFlag = readU8(in);
     if (record->symbolFlag != 0 && !in.failed) {

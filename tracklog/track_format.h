@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "module/bytes.h"
 #include "module/platform.h"
 
 constexpr size_t kTrackHeaderBytes = 64;
@@ -35,25 +36,6 @@ constexpr uint32_t kNewestSymbolBase = 24;
 // An append reads its whole file into memory; a file larger than this is left untouched. A day of
 // one point a second is about 5 MB, so only a foreign file can come near it.
 constexpr uint64_t kMaxTrackFileBytes = 64u << 20;
-
-// ---- Reading outside bytes ----
-
-// A span and a position with a sticky error: a read past the end yields zero, sets `failed` and
-// leaves the position where it was, so a walk checks once and still knows where it stopped.
-struct ByteReader {
-    const uint8_t* bytes;
-    size_t size;
-    size_t position;
-    bool failed;
-};
-
-ByteReader byteReader(const uint8_t* bytes, size_t size, size_t position = 0);
-uint8_t readU8(ByteReader& in);
-uint32_t readU32(ByteReader& in);
-void skipBytes(ByteReader& in, size_t count);
-// A zero-terminated text of any length; the result points into the span (without the zero), or
-// is null with `length` 0 when no zero byte comes before the end.
-const char* readText(ByteReader& in, size_t* length);
 
 // ---- Names ----
 
@@ -161,5 +143,3 @@ TrackAppend planTrackAppend(const uint8_t* file, size_t size, bool newFile,
                             const std::string& baseName, const LocalTime& receivedAt,
                             int32_t longitude, int32_t latitude, uint32_t symbol);
 
-void putLe32(uint8_t* out, uint32_t value);
-uint32_t getLe32(const uint8_t* bytes);
