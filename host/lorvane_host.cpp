@@ -19,6 +19,7 @@
 
 #include "host/track_map.h"
 #include "host/window_png.h"
+#include "module/export_names.h"
 
 namespace {
 
@@ -70,15 +71,15 @@ std::string callExport(const std::string& name) {
         const char* decorated;
         int form;  // 0: void(), 1: void(void*), 2: bool(void*)
     } exports[] = {
-        {"cdpdIni", "?cdpdIni@@YAXPEAX@Z", 1},
-        {"cdpdStartTrack", "?cdpdStartTrack@@YAXPEAX@Z", 1},
-        {"cdpdStopTrack", "?cdpdStopTrack@@YAXXZ", 0},
-        {"ThreeGIni", "?ThreeGIni@@YAXPEAX@Z", 1},
-        {"ThreeGServerSetup", "?ThreeGServerSetup@@YAXPEAX@Z", 1},
-        {"ThreeGStartTrack", "?ThreeGStartTrack@@YA_NPEAX@Z", 2},
-        {"ThreeGStopTrack", "?ThreeGStopTrack@@YAXXZ", 0},
-        {"ThreeGStartSend", "?ThreeGStartSend@@YA_NPEAX@Z", 2},
-        {"ThreeGStopSend", "?ThreeGStopSend@@YAXXZ", 0},
+        {"cdpdIni", kExportCdpdIni, 1},
+        {"cdpdStartTrack", kExportCdpdStartTrack, 1},
+        {"cdpdStopTrack", kExportCdpdStopTrack, 0},
+        {"ThreeGIni", kExportThreeGIni, 1},
+        {"ThreeGServerSetup", kExportThreeGServerSetup, 1},
+        {"ThreeGStartTrack", kExportThreeGStartTrack, 2},
+        {"ThreeGStopTrack", kExportThreeGStopTrack, 0},
+        {"ThreeGStartSend", kExportThreeGStartSend, 2},
+        {"ThreeGStopSend", kExportThreeGStopSend, 0},
     };
     for (const Export& e : exports) {
         if (name != e.name)

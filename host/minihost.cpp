@@ -19,6 +19,7 @@
 #include <string>
 
 #include "gpsdriver/zqgps_record.h"
+#include "module/export_names.h"
 
 namespace {
 
@@ -59,13 +60,13 @@ void callExport(const std::string& command, HWND host) {
         const char* decorated;
         int form;  // 0: void(), 1: void(void*), 2: bool(void*)
     } exports[] = {
-        {"cdpdStartTrack", "?cdpdStartTrack@@YAXPEAX@Z", 1},
-        {"cdpdStopTrack", "?cdpdStopTrack@@YAXXZ", 0},
-        {"ThreeGStartTrack", "?ThreeGStartTrack@@YA_NPEAX@Z", 2},
-        {"ThreeGStopTrack", "?ThreeGStopTrack@@YAXXZ", 0},
-        {"ThreeGStartSend", "?ThreeGStartSend@@YA_NPEAX@Z", 2},
-        {"ThreeGStopSend", "?ThreeGStopSend@@YAXXZ", 0},
-        {"ThreeGServerSetup", "?ThreeGServerSetup@@YAXPEAX@Z", 1},
+        {"cdpdStartTrack", kExportCdpdStartTrack, 1},
+        {"cdpdStopTrack", kExportCdpdStopTrack, 0},
+        {"ThreeGStartTrack", kExportThreeGStartTrack, 2},
+        {"ThreeGStopTrack", kExportThreeGStopTrack, 0},
+        {"ThreeGStartSend", kExportThreeGStartSend, 2},
+        {"ThreeGStopSend", kExportThreeGStopSend, 0},
+        {"ThreeGServerSetup", kExportThreeGServerSetup, 1},
     };
     for (const Export& e : exports) {
         if (command != e.command)

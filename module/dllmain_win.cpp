@@ -75,6 +75,7 @@ void detach(bool processEnding) {
         return;
     }
     stopTimersAndPolling();
+    closeTimers();
     moduleState.receiverStop = true;
     moduleState.hostWindow = nullptr;  // a receiver still at work reaches no window
     closesocket(s);                    // ends a receive under way

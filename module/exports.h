@@ -1,5 +1,5 @@
 // The functions lorvane.dll exports to its host. Each is published under the name the platform's
-// own C++ compiler gives it (see lorvane.def), so this header serves hosts built with either
+// own C++ compiler gives it (see lorvane_x64.def and lorvane_i686.def), so this header serves hosts built with either
 // compiler.
 #pragma once
 

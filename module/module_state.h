@@ -22,7 +22,9 @@ constexpr int kTrackFileNameBytes = 256;
 
 struct ModuleState {
     void* moduleInstance;   // attach
-    void* hostWindow;       // the exports that take a window; nulled at detach
+    // The exports that take a window store it; detach nulls it; the receiver reads it for each
+    // notification.
+    std::atomic<void*> hostWindow;
 
     SocketHandle udpSocket = kNoSocket;  // attach; closed at detach
     bool endpointBound;                  // attach: true once the bind succeeded
@@ -66,10 +68,10 @@ struct ModuleState {
 
     std::atomic<int32_t> pollCounters[kCdpdCapacity];  // tick timer and poll thread
     std::atomic<bool> pollActive;                      // cdpdStartTrack, cdpdStopTrack
-    uintptr_t tickTimer;   // cdpdStartTrack
+    std::atomic<uintptr_t> tickTimer;  // cdpdStartTrack, cdpdStopTrack; detach may run elsewhere
     std::atomic<uintptr_t> trackTimer;  // ThreeGStartTrack, ThreeGStopTrack; 0 = not tracking;
                                         // the receiver reads it
-    uintptr_t sendTimer;   // ThreeGStartSend, ThreeGStopSend; 0 = not sending
+    std::atomic<uintptr_t> sendTimer;  // ThreeGStartSend, ThreeGStopSend; 0 = not sending
 };
 
 extern ModuleState moduleState;

@@ -1,21 +1,50 @@
 // The module's system timers: SetTimer without a window, so each procedure runs on the host's
 // thread whenever it dispatches messages (its own loop, or a modal dialog's or message box's).
+// The system is given the timer gates, never the procedures themselves, so a timer that detach
+// could not kill (the host unloaded us from another thread) never calls into unmapped code.
 #include <windows.h>
 
 #include "cdpd/poller.h"
 #include "module/module_state.h"
 #include "module/platform.h"
+#include "module/timer_gate_win.h"
+#include "module/timers_win.h"
 #include "threeg/server_link.h"
 
 namespace {
 
-void CALLBACK tickProc(HWND, UINT, UINT_PTR, DWORD) { pollTick(); }
-
-void CALLBACK trackProc(HWND, UINT, UINT_PTR, DWORD) {
-    sendTargetQuery(moduleState.targetSelection);
+// No exception may leave a timer procedure into the host's message loop: a failure of memory
+// costs that tick, and the next tick tries again.
+void CALLBACK tickProc(HWND, UINT, UINT_PTR, DWORD) {
+    try {
+        pollTick();
+    } catch (...) {
+    }
 }
 
-void CALLBACK sendProc(HWND, UINT, UINT_PTR, DWORD) { sendOwnReport(); }
+void CALLBACK trackProc(HWND, UINT, UINT_PTR, DWORD) {
+    try {
+        sendTargetQuery(moduleState.targetSelection);
+    } catch (...) {
+    }
+}
+
+void CALLBACK sendProc(HWND, UINT, UINT_PTR, DWORD) {
+    try {
+        sendOwnReport();
+    } catch (...) {
+    }
+}
+
+// Each live timer and the thread it runs on, written by the threads that start and stop them
+// (the host's); detach reads them after it stopped everything it could.
+struct LiveTimer {
+    uintptr_t id;
+    DWORD thread;
+};
+LiveTimer liveTimers[3];
+
+int slotOf(ModuleTimer which) { return static_cast<int>(which); }
 
 } // namespace
 
@@ -23,7 +52,30 @@ uintptr_t platformStartTimer(ModuleTimer which, uint32_t periodMs) {
     TIMERPROC procedure = which == ModuleTimer::Tick    ? tickProc
                           : which == ModuleTimer::Track ? trackProc
                                                         : sendProc;
-    return SetTimer(nullptr, 0, periodMs, procedure);
+    TIMERPROC gate = timerGateFor(slotOf(which), procedure);
+    if (gate == nullptr)
+        return 0;
+    uintptr_t id = SetTimer(nullptr, 0, periodMs, gate);
+    if (id != 0)
+        liveTimers[slotOf(which)] = {id, GetCurrentThreadId()};
+    return id;
 }
 
-void platformStopTimer(uintptr_t timer) { KillTimer(nullptr, timer); }
+void platformStopTimer(uintptr_t timer) {
+    // A thread timer can only be killed on its own thread; one started elsewhere stays live.
+    if (!KillTimer(nullptr, timer))
+        return;
+    for (LiveTimer& live : liveTimers) {
+        if (live.id == timer && live.thread == GetCurrentThreadId())
+            live = {};
+    }
+}
+
+void closeTimers() {
+    bool allKilled = true;
+    for (const LiveTimer& live : liveTimers)
+        allKilled = allKilled && live.id == 0;
+    closeTimerGates(allKilled);
+    for (LiveTimer& live : liveTimers)
+        live = {};
+}

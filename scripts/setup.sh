@@ -6,9 +6,15 @@ set -euo pipefail
 packages=(
     cmake ninja-build make clang libclang-rt-14-dev googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-    wine64 wine xvfb xauth
+    g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+    wine64 wine wine32:i386 xvfb xauth
     gpsd gpsd-clients python3 iproute2 procps libxml2-utils gpsbabel
 )
+
+# The 32-bit Wine comes from Debian's i386 architecture, which dpkg must know first.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    [ "$(id -u)" -eq 0 ] && dpkg --add-architecture i386 || sudo dpkg --add-architecture i386
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -25,15 +25,18 @@ cmake --preset tsan >/dev/null
 cmake --build --preset tsan
 run_ctest build/tsan -j2
 
-echo "== mingw: DLLs under Wine"
-cmake --preset mingw >/dev/null
-cmake --build --preset mingw
+# The DLLs, the hosts and every Wine test, for x64 and for the 32-bit platform of the device.
 source scripts/wine-session.sh
-trap wine_session_stop EXIT
-wine_session_start "$root/build/mingw"
-run_ctest build/mingw -j1
-wine_session_stop
-trap - EXIT
+for preset in mingw mingw32; do
+    echo "== $preset: DLLs under Wine"
+    cmake --preset $preset >/dev/null
+    cmake --build --preset $preset
+    trap wine_session_stop EXIT
+    wine_session_start "$root/build/$preset"
+    run_ctest build/$preset -j1
+    wine_session_stop
+    trap - EXIT
+done
 
 if [ $status -ne 0 ]; then
     echo "make test: FAILED"

@@ -18,6 +18,13 @@ wine_session_start() {
     # A display first: a desktop started without one stays without one.
     xvfb_start
 
+    # A prefix made before the 32-bit Wine was installed answers every call with exit code 53:
+    # such a prefix is made anew.
+    if [ -f "$WINEPREFIX/system.reg" ] && ! wine_prefix_works; then
+        echo "wine: the prefix $WINEPREFIX does not run programs; making it anew"
+        wineserver -k 2>/dev/null || true
+        rm -rf "$WINEPREFIX"
+    fi
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "wine: creating the prefix $WINEPREFIX"
         wineboot -i >/dev/null 2>&1 || true
@@ -39,6 +46,14 @@ wine_session_start() {
         line=${line%$'\r'}
         [ "$line" = "ready" ] || echo "wine: keepalive did not start (got '$line')" >&2
     fi
+}
+
+# True when the prefix runs a program of each architecture it is asked to (cmd is 64-bit; the
+# 32-bit check needs a 32-bit program, so only the exit code 53 of a broken prefix is looked for).
+wine_prefix_works() {
+    local rc=0
+    wine cmd /c exit 0 >/dev/null 2>&1 || rc=$?
+    [ $rc -ne 53 ]
 }
 
 wine_session_stop() {

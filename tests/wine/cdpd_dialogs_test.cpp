@@ -18,6 +18,7 @@
 
 #include "cdpd/cdpd_address.h"
 #include "host/window_png.h"
+#include "module/export_names.h"
 
 namespace {
 
@@ -231,7 +232,7 @@ class CdpdDialogs : public testing::Test {
         module = LoadLibraryW(L"lorvane.dll");
         ASSERT_NE(module, nullptr) << "error " << GetLastError();
         cdpdIni = reinterpret_cast<void (*)(void*)>(
-            reinterpret_cast<void*>(GetProcAddress(module, "?cdpdIni@@YAXPEAX@Z")));
+            reinterpret_cast<void*>(GetProcAddress(module, kExportCdpdIni)));
         ASSERT_NE(cdpdIni, nullptr);
     }
     // Runs the setup dialog on this thread while the user acts on the setup window from another.

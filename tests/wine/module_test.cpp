@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "module/export_names.h"
 #include "tests/wine/wine_support.h"
 
 namespace {
@@ -39,10 +40,15 @@ constexpr int kOurThreads = 2;
 
 TEST_F(Module, CopyAssignmentIsExportedUnderItsDecoratedName) {
     load();
-    // x64 member functions take `this` first, like a free function would.
+    // A member function: on x64 `this` comes first like any argument, on 32 bits in ecx
+    // (thiscall), as the platform's compiler calls it.
+#if defined(_WIN64)
     using Assign = void* (*)(void* self, const void* other);
+#else
+    using Assign = void*(__attribute__((thiscall)) *)(void* self, const void* other);
+#endif
     auto assign = reinterpret_cast<Assign>(
-        reinterpret_cast<void*>(GetProcAddress(module, "??4CMarvolt@@QEAAAEAV0@AEBV0@@Z")));
+        reinterpret_cast<void*>(GetProcAddress(module, kExportMarvoltAssign)));
     ASSERT_NE(assign, nullptr);
     char a = 0, b = 0;
     EXPECT_EQ(assign(&a, &b), &a) << "the copy assignment returns the object assigned to";

@@ -61,9 +61,13 @@ set_tests_properties(e2e.network PROPERTIES
 lorvane_wine_test(cdpd_dialogs_wine_test wine/cdpd_dialogs_test.cpp)
 lorvane_wine_test(threeg_setup_dialogs_wine_test wine/threeg_setup_dialogs_test.cpp)
 
-# The demo's network in a short form: server, modem, two peers and the viewing device's map.
-add_test(NAME e2e.demo COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/demo.sh --seconds 25 --no-build)
-set_tests_properties(e2e.demo PROPERTIES
-    PASS_REGULAR_EXPRESSION "demo: every expected track has points"
-    FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
-    TIMEOUT 300)
+# The demo's network in a short form: server, modem, two peers and the viewing device's map. The
+# demo runs the x64 build; the 32-bit module meets the network in e2e.network.
+if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    add_test(NAME e2e.demo
+             COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/demo.sh --seconds 25 --no-build)
+    set_tests_properties(e2e.demo PROPERTIES
+        PASS_REGULAR_EXPRESSION "demo: every expected track has points"
+        FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
+        TIMEOUT 300)
+endif()

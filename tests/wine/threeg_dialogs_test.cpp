@@ -9,6 +9,7 @@
 
 #include "tests/wine/wine_support.h"
 #include "host/window_png.h"
+#include "module/export_names.h"
 
 namespace {
 
@@ -56,8 +57,8 @@ bool answerMessageBox() {
 
 TEST_F(ThreeGDialogs, StartSendAsksForAnAccountKeepsTheDialogOnAnEmptyOneAndStoresFifteen) {
     load();
-    auto startSend = entry<bool (*)(void*)>("?ThreeGStartSend@@YA_NPEAX@Z");
-    auto stopSend = entry<void (*)()>("?ThreeGStopSend@@YAXXZ");
+    auto startSend = entry<bool (*)(void*)>(kExportThreeGStartSend);
+    auto stopSend = entry<void (*)()>(kExportThreeGStopSend);
     ASSERT_TRUE(startSend && stopSend);
     bool sawEmptyRefused = false, stayedOpen = false;
     meanwhile([&] {
@@ -83,7 +84,7 @@ TEST_F(ThreeGDialogs, StartSendAsksForAnAccountKeepsTheDialogOnAnEmptyOneAndStor
 
 TEST_F(ThreeGDialogs, StartSendWithTheAccountDialogCancelledIsRefused) {
     load();
-    auto startSend = entry<bool (*)(void*)>("?ThreeGStartSend@@YA_NPEAX@Z");
+    auto startSend = entry<bool (*)(void*)>(kExportThreeGStartSend);
     meanwhile([] {
         if (HWND dialog = waitForDialog(L"Lorvane Account Setup"))
             clickButton(dialog, IDCANCEL);
@@ -95,8 +96,8 @@ TEST_F(ThreeGDialogs, StartSendWithTheAccountDialogCancelledIsRefused) {
 TEST_F(ThreeGDialogs, StartSendWithAnAccountNeedsNoDialog) {
     writeSettingText(L"QVID", L"abc", 32);
     load();
-    auto startSend = entry<bool (*)(void*)>("?ThreeGStartSend@@YA_NPEAX@Z");
-    auto stopSend = entry<void (*)()>("?ThreeGStopSend@@YAXXZ");
+    auto startSend = entry<bool (*)(void*)>(kExportThreeGStartSend);
+    auto stopSend = entry<void (*)()>(kExportThreeGStopSend);
     EXPECT_TRUE(startSend(nullptr));
     stopSend();
     stopSend();  // a second stop does nothing
@@ -104,8 +105,8 @@ TEST_F(ThreeGDialogs, StartSendWithAnAccountNeedsNoDialog) {
 
 TEST_F(ThreeGDialogs, StartTrackWithoutATargetIsRefused) {
     load();
-    auto startTrack = entry<bool (*)(void*)>("?ThreeGStartTrack@@YA_NPEAX@Z");
-    auto stopTrack = entry<void (*)()>("?ThreeGStopTrack@@YAXXZ");
+    auto startTrack = entry<bool (*)(void*)>(kExportThreeGStartTrack);
+    auto stopTrack = entry<void (*)()>(kExportThreeGStopTrack);
     ASSERT_TRUE(startTrack && stopTrack);
     EXPECT_FALSE(startTrack(nullptr));
     stopTrack();
@@ -113,7 +114,7 @@ TEST_F(ThreeGDialogs, StartTrackWithoutATargetIsRefused) {
 
 TEST_F(ThreeGDialogs, ServerDialogShowsNameOrAddressAndRefusesWhatIsNoHost) {
     load();
-    auto serverSetup = entry<void (*)(void*)>("?ThreeGServerSetup@@YAXPEAX@Z");
+    auto serverSetup = entry<void (*)(void*)>(kExportThreeGServerSetup);
     ASSERT_NE(serverSetup, nullptr);
     std::wstring shownName, shownAddress, shownAgain;
     int refusals = 0;
@@ -190,7 +191,7 @@ TEST_F(ThreeGDialogs, TheServerSaysNotLocatedYetOnlyWhileTrackingIsOff) {
         if (HWND dialog = waitForDialog(L"Lorvane Server IP Setup"))
             clickButton(dialog, IDOK);
     });
-    entry<void (*)(void*)>("?ThreeGServerSetup@@YAXPEAX@Z")(nullptr);
+    entry<void (*)(void*)>(kExportThreeGServerSetup)(nullptr);
     user.join();
 
     SOCKET s = openLoopbackSocket();
@@ -202,10 +203,10 @@ TEST_F(ThreeGDialogs, TheServerSaysNotLocatedYetOnlyWhileTrackingIsOff) {
     clickButton(box, IDOK);
     EXPECT_TRUE(waitForWindowGone(box));
 
-    ASSERT_TRUE(entry<bool (*)(void*)>("?ThreeGStartTrack@@YA_NPEAX@Z")(nullptr));
+    ASSERT_TRUE(entry<bool (*)(void*)>(kExportThreeGStartTrack)(nullptr));
     sendNotLocatedYet(s, "Z9");
     EXPECT_EQ(waitForDialog(L"Orlisk GPS", 1000), nullptr) << "shown while tracking is on";
-    entry<void (*)()>("?ThreeGStopTrack@@YAXXZ")();
+    entry<void (*)()>(kExportThreeGStopTrack)();
     closesocket(s);
     WSACleanup();
 }

@@ -19,6 +19,7 @@
 
 #include "host/window_png.h"
 #include "threeg/threeg_target.h"
+#include "module/export_names.h"
 
 namespace {
 
@@ -271,7 +272,7 @@ class ThreeGSetupDialogs : public testing::Test {
     // actions leave open is closed, so a failed step cannot hang the test.
     void runSetup(std::function<void(HWND dialog, HWND list)> actions) {
         auto threeGIni = reinterpret_cast<void (*)(void*)>(
-            reinterpret_cast<void*>(GetProcAddress(module, "?ThreeGIni@@YAXPEAX@Z")));
+            reinterpret_cast<void*>(GetProcAddress(module, kExportThreeGIni)));
         ASSERT_NE(threeGIni, nullptr);
         user = std::thread([actions] {
             HWND dialog = waitForDialog(L"Lorvane Setup");

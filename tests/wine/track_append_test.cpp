@@ -8,6 +8,7 @@
 
 #include "module/exports.h"
 #include "tests/wine/wine_support.h"
+#include "module/export_names.h"
 
 namespace {
 
@@ -49,9 +50,9 @@ class TrackAppend : public testing::Test {
         // The host's window reaches the module through an export that takes it; with an empty
         // list the poller has nothing to ask.
         auto start = reinterpret_cast<void (*)(void*)>(
-            reinterpret_cast<void*>(GetProcAddress(module, "?cdpdStartTrack@@YAXPEAX@Z")));
+            reinterpret_cast<void*>(GetProcAddress(module, kExportCdpdStartTrack)));
         stop = reinterpret_cast<void (*)()>(
-            reinterpret_cast<void*>(GetProcAddress(module, "?cdpdStopTrack@@YAXXZ")));
+            reinterpret_cast<void*>(GetProcAddress(module, kExportCdpdStopTrack)));
         ASSERT_TRUE(start && stop);
         start(host);
         sender = openLoopbackSocket();
