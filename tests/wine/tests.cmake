@@ -22,6 +22,7 @@ function(lorvane_wine_test name)
 endfunction()
 
 lorvane_wine_test(module_wine_test wine/module_test.cpp)
+lorvane_wine_test(unload_wine_test wine/unload_test.cpp)
 
 # The driver stand-in against a gpsd replaying a route of ours.
 add_executable(gpsdriver_probe wine/gpsdriver_probe.cpp)
