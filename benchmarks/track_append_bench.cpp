@@ -60,7 +60,7 @@ void restore(const std::vector<uint8_t>& bytes) {
     platformCloseFile(file);
 }
 
-using Append = void (*)(const char16_t*, const LocalTime&, int32_t, int32_t, int32_t);
+using Append = void (*)(const char*, const LocalTime&, int32_t, int32_t, int32_t);
 
 void runAppend(benchmark::State& state, Append append) {
     files();
@@ -69,7 +69,7 @@ void runAppend(benchmark::State& state, Append append) {
         state.PauseTiming();
         restore(start);
         state.ResumeTiming();
-        append(u"Truck 7", kAt, 47345678, -122345678, 2);
+        append("Truck 7", kAt, 47345678, -122345678, 2);
     }
     state.counters["bytes"] = double(start.size());
 }

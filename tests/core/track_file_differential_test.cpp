@@ -86,13 +86,13 @@ class Differential : public testing::Test {
         }
     }
 
-    using Append = void (*)(const char16_t*, const LocalTime&, int32_t, int32_t, int32_t);
+    using Append = void (*)(const char*, const LocalTime&, int32_t, int32_t, int32_t);
     static Bytes afterAppend(bool exists, const Bytes& file, Append append, const LocalTime& at,
                              const int32_t* coordinates, int32_t icon) {
         std::filesystem::remove(realPath(kPath));
         if (exists)
             writeRealFile(kPath, file);
-        append(u"Truck 7", at, coordinates[0], coordinates[1], icon);
+        append("Truck 7", at, coordinates[0], coordinates[1], icon);
         return readRealFile(kPath);
     }
 

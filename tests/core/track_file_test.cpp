@@ -109,7 +109,7 @@ class TrackFile : public testing::Test {
 };
 
 TEST_F(TrackFile, TheFirstPointOfADayMakesANewFileByteForByte) {
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
 
     Bytes expected = newHeader(1);
     // clang-format off
@@ -139,7 +139,7 @@ TEST_F(TrackFile, ASecondPointDemotesTheFirstAndKeepsTheHeaderAsFound) {
 
     LocalTime later = kDec8;
     later.second = 15;
-    appendTrackPoint(u"Truck 7", later, 13, -35, 4);
+    appendTrackPoint("Truck 7", later, 13, -35, 4);
 
     head[64] = 2;
     Rec second{"Truck 7.2", "Address: Unknown  Time: 14:05:15", -350, 130, 1, 28};
@@ -173,7 +173,7 @@ TEST_F(TrackFile, TheWalkDemotesEverySymbolOf24AndAboveAndSkipsRecordsWithoutOne
     }
     writeRealFile(kTruck7Path, trackFile(newHeader(int32_t(before.size())), before));
 
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 0);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 0);
 
     after.push_back(rec("Truck 7.13", 24));
     EXPECT_EQ(readRealFile(kTruck7Path), trackFile(newHeader(13), after));
@@ -181,7 +181,7 @@ TEST_F(TrackFile, TheWalkDemotesEverySymbolOf24AndAboveAndSkipsRecordsWithoutOne
 
 TEST_F(TrackFile, AnEmptyFileGetsAZeroHeaderAndAFileWithCountZeroKeepsItsOwn) {
     writeRealFile(kTruck7Path, {});
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     Bytes zeroHead(64, 0);
     put32(zeroHead, 1);
     EXPECT_EQ(readRealFile(kTruck7Path), trackFile(zeroHead, {{"Truck 7.1"}}));
@@ -189,7 +189,7 @@ TEST_F(TrackFile, AnEmptyFileGetsAZeroHeaderAndAFileWithCountZeroKeepsItsOwn) {
     Bytes ownHead(64, 0x5A);
     put32(ownHead, 0);
     writeRealFile(kTruck7Path, ownHead);
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     ownHead[64] = 1;
     EXPECT_EQ(readRealFile(kTruck7Path), trackFile(ownHead, {{"Truck 7.1"}}));
 }
@@ -197,10 +197,10 @@ TEST_F(TrackFile, AnEmptyFileGetsAZeroHeaderAndAFileWithCountZeroKeepsItsOwn) {
 TEST_F(TrackFile, ANewDayStartsANewFileAndLeavesYesterdaysAlone) {
     LocalTime lateOn8{2002, 12, 0, 8, 23, 59, 59, 0};
     LocalTime earlyOn9{2002, 12, 1, 9, 0, 0, 5, 0};
-    appendTrackPoint(u"Truck 7", lateOn8, 12, -34, 2);
+    appendTrackPoint("Truck 7", lateOn8, 12, -34, 2);
     Bytes yesterday = readRealFile(kTruck7Path);
 
-    appendTrackPoint(u"Truck 7", earlyOn9, 12, -34, 2);
+    appendTrackPoint("Truck 7", earlyOn9, 12, -34, 2);
 
     EXPECT_EQ(readRealFile(kTruck7Path), yesterday);
     EXPECT_EQ(readRealFile(u"\\My Documents\\Truck 7(12.9.2002).way"),
@@ -210,15 +210,15 @@ TEST_F(TrackFile, ANewDayStartsANewFileAndLeavesYesterdaysAlone) {
 
 TEST_F(TrackFile, TheBaseNameIsEverythingBeforeTheDatesParenthesis) {
     struct {
-        const char16_t* name;
+        const char* name;
         const char16_t* path;
         const char* fileName;
         const char* secondRecord;
     } rows[] = {
-        {u"Van (2)", u"\\My Documents\\Van (2)(12.8.2002).way", "Van (2)(12.8.2002).way",
+        {"Van (2)", u"\\My Documents\\Van (2)(12.8.2002).way", "Van (2)(12.8.2002).way",
          "Van (2).2"},
-        {u"", u"\\My Documents\\(12.8.2002).way", "(12.8.2002).way", ".2"},
-        {u"a)b(c", u"\\My Documents\\a)b(c(12.8.2002).way", "a)b(c(12.8.2002).way", "a)b(c.2"},
+        {"", u"\\My Documents\\(12.8.2002).way", "(12.8.2002).way", ".2"},
+        {"a)b(c", u"\\My Documents\\a)b(c(12.8.2002).way", "a)b(c(12.8.2002).way", "a)b(c.2"},
     };
     for (const auto& row : rows) {
         appendTrackPoint(row.name, kDec8, 12, -34, 2);
@@ -233,12 +233,12 @@ TEST_F(TrackFile, TheBaseNameIsEverythingBeforeTheDatesParenthesis) {
 }
 
 TEST_F(TrackFile, ABackslashNamesASubfolderWhichMustExist) {
-    appendTrackPoint(u"fleet\\Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("fleet\\Truck 7", kDec8, 12, -34, 2);
     EXPECT_FALSE(realFileExists(u"\\My Documents\\fleet"));
     expectToldOf("Truck 7(12.8.2002).way");
 
     std::filesystem::create_directories(realPath(u"\\My Documents\\fleet"));
-    appendTrackPoint(u"fleet\\Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("fleet\\Truck 7", kDec8, 12, -34, 2);
     EXPECT_EQ(readRealFile(u"\\My Documents\\fleet\\Truck 7(12.8.2002).way"),
               trackFile(newHeader(1), {{"Truck 7.1"}}));
 }
@@ -248,25 +248,25 @@ TEST_F(TrackFile, WhenNothingCanBeWrittenTheHostIsStillTold) {
     const Bytes existing = trackFile(newHeader(1), {{"Truck 7.1"}});
     struct Row {
         const char* why;
-        std::u16string name;
+        std::string name;
         int32_t latitude, longitude;
         void (*fault)();
         std::string toldOf;
     } rows[] = {
-        {"held by another program", u"Truck 7", 12, -34, [] { holdFile(kTruck7Path); },
+        {"held by another program", "Truck 7", 12, -34, [] { holdFile(kTruck7Path); },
          "Truck 7(12.8.2002).way"},
-        {"every open fails", u"Truck 7", 12, -34, [] { fakeFiles.failEveryOpen = true; },
+        {"every open fails", "Truck 7", 12, -34, [] { fakeFiles.failEveryOpen = true; },
          "Truck 7(12.8.2002).way"},
-        {"latitude tenfold too large", u"Truck 7", 214748365, -34, [] {}, "Truck 7(12.8.2002).way"},
-        {"longitude tenfold too small", u"Truck 7", 12, -214748365, [] {},
+        {"latitude tenfold too large", "Truck 7", 214748365, -34, [] {}, "Truck 7(12.8.2002).way"},
+        {"longitude tenfold too small", "Truck 7", 12, -214748365, [] {},
          "Truck 7(12.8.2002).way"},
-        {"a colon in the name", u"Truck:7", 12, -34, [] {}, "Truck:7(12.8.2002).way"},
-        {"a question mark in the name", u"Truck?7", 12, -34, [] {}, "Truck?7(12.8.2002).way"},
-        {"a control character in the name", u"Truck\t7", 12, -34, [] {}, "Truck\t7(12.8.2002).way"},
-        {"a path too long", std::u16string(300, u'x'), 12, -34, [] {}, std::string(255, 'x')},
-        {"a name leading out of the documents folder", u"..\\Windows\\zqCDPD", 12, -34, [] {},
+        {"a colon in the name", "Truck:7", 12, -34, [] {}, "Truck:7(12.8.2002).way"},
+        {"a question mark in the name", "Truck?7", 12, -34, [] {}, "Truck?7(12.8.2002).way"},
+        {"a control character in the name", "Truck\t7", 12, -34, [] {}, "Truck\t7(12.8.2002).way"},
+        {"a path too long", std::string(300, 'x'), 12, -34, [] {}, std::string(255, 'x')},
+        {"a name leading out of the documents folder", "..\\Windows\\zqCDPD", 12, -34, [] {},
          "zqCDPD(12.8.2002).way"},
-        {"the same behind a subfolder", u"fleet\\ . \\..\\..\\x", 12, -34, [] {}, "x(12.8.2002).way"},
+        {"the same behind a subfolder", "fleet\\ . \\..\\..\\x", 12, -34, [] {}, "x(12.8.2002).way"},
     };
     for (const Row& row : rows) {
         resetFakeFiles(root);
@@ -284,7 +284,7 @@ TEST_F(TrackFile, WhenNothingCanBeWrittenTheHostIsStillTold) {
 }
 
 TEST_F(TrackFile, TheLargestTenfoldsThatFitAreWritten) {
-    appendTrackPoint(u"Truck 7", kDec8, -214748364, 214748364, 2);
+    appendTrackPoint("Truck 7", kDec8, -214748364, 214748364, 2);
     Bytes file = readRealFile(kTruck7Path);
     TrackWalk walk = walkTrackFile(file.data(), file.size(), nullptr);
     ByteReader in = byteReader(file.data(), file.size(), kTrackRecordsOffset);
@@ -302,11 +302,11 @@ TEST_F(TrackFile, AFileReleasedBetweenTheTwoOpensIsNeverEmptied) {
     writeRealFile(kTruck7Path, existing);
     holdFile(kTruck7Path, 1);
 
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     EXPECT_EQ(readRealFile(kTruck7Path), existing);
     expectToldOf("Truck 7(12.8.2002).way");
 
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     EXPECT_EQ(readRealFile(kTruck7Path),
               trackFile(newHeader(3), {rec("Truck 7.1", 17), rec("Truck 7.2", 17), {"Truck 7.3"}}));
 }
@@ -314,7 +314,7 @@ TEST_F(TrackFile, AFileReleasedBetweenTheTwoOpensIsNeverEmptied) {
 TEST_F(TrackFile, AnIconOutsideZeroToFiveGivesTheSymbolOfIconZero) {
     for (int32_t icon : {-1, 6, 1000, INT32_MIN}) {
         std::filesystem::remove(realPath(kTruck7Path));
-        appendTrackPoint(u"Truck 7", kDec8, 12, -34, icon);
+        appendTrackPoint("Truck 7", kDec8, 12, -34, icon);
         EXPECT_EQ(readRealFile(kTruck7Path), trackFile(newHeader(1), {rec("Truck 7.1", 24)}))
             << "icon " << icon;
     }
@@ -354,7 +354,7 @@ TEST_F(TrackFile, AFileThatEndsEarlyIsContinuedAfterItsLastWholeRecord) {
         file.insert(file.end(), row.tail.begin(), row.tail.end());
         writeRealFile(kTruck7Path, file);
 
-        appendTrackPoint(u"Truck 7", kDec8, 12, -34, 3);
+        appendTrackPoint("Truck 7", kDec8, 12, -34, 3);
 
         // The header as found, what the file lacks of it zero.
         Bytes head(64, 0);
@@ -410,7 +410,7 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
             if (start.exists)
                 writeRealFile(kTruck7Path, start.file);
             fakeFiles.writeBudget = budget;
-            appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+            appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
             bool wholeAppend = fakeFiles.writeBudget > 0;
             fakeFiles.writeBudget = -1;
 
@@ -418,7 +418,7 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
             TrackWalk walk = walkTrackFile(cut.data(), cut.size(), nullptr);
             EXPECT_FALSE(walk.truncated) << start.why << ", cut after " << budget << " bytes";
 
-            appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+            appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
             Bytes next = readRealFile(kTruck7Path);
             std::vector<uint64_t> demotions;
             walk = walkTrackFile(next.data(), next.size(), &demotions);
