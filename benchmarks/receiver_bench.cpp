@@ -11,8 +11,10 @@
 // never inflate a figure; every core run is checked afterwards for one append and one
 // notification per valid datagram, or none for invalid ones.
 //
-// An append reads and walks the whole day's file, so the rate of valid positions depends on how
-// many records the file already holds; those rows start from a file of a given size each run.
+// Each run of the rows with a track file starts from a file of a given size that the module has
+// not seen: its first append walks the whole file, every later one finds the file as it left it
+// and reads only the head and the newest record, so the rate of valid positions should not
+// depend on the file's size.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
