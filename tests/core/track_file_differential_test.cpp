@@ -225,9 +225,11 @@ TEST_F(Differential, FilesChangedByOthersBetweenAppendsEndTheSame) {
     const std::u16string moduleFolder = u"\\My Documents", literalFolder = u"\\Literal";
     auto append = [&](int step) {
         LocalTime at{2002, 12, 0, 8, uint16_t(9 + step % 12), uint16_t(step % 60), 7, 0};
-        std::copy(literalFolder.begin(), literalFolder.end() + 1, moduleState.documentsFolder);
+        std::copy(literalFolder.c_str(), literalFolder.c_str() + literalFolder.size() + 1,
+                  moduleState.documentsFolder);
         literalAppendTrackPoint("Truck 7", at, 12 + step, -34 - step, step % 6);
-        std::copy(moduleFolder.begin(), moduleFolder.end() + 1, moduleState.documentsFolder);
+        std::copy(moduleFolder.c_str(), moduleFolder.c_str() + moduleFolder.size() + 1,
+                  moduleState.documentsFolder);
         appendTrackPoint("Truck 7", at, 12 + step, -34 - step, step % 6);
     };
     for (unsigned seed = 1; seed <= 12; ++seed) {
