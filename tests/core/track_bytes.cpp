@@ -3,6 +3,11 @@
 
 #include <utility>
 
+#include "module/module_state.h"
+#include "tests/core/fake_files.h"
+#include "tests/core/fake_platform.h"
+#include "tracklog/track_memory.h"
+
 TrackRecordFields trackRecord(std::string name, uint32_t symbol, uint8_t symbolFlag) {
     TrackRecordFields r;
     r.name = std::move(name);
@@ -43,4 +48,14 @@ TrackBytes trackBytes(TrackBytes head, const std::vector<TrackRecordFields>& rec
     for (const TrackRecordFields& r : records)
         appendTrackRecord(head, r);
     return head;
+}
+
+std::string startTrackFiles() {
+    resetFakePlatform();
+    std::string root = makeTestRoot();
+    resetFakeFiles(root);
+    forgetTrackFiles();
+    const std::u16string folder = u"\\My Documents";
+    std::copy(folder.c_str(), folder.c_str() + folder.size() + 1, moduleState.documentsFolder);
+    return root;
 }

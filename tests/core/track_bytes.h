@@ -1,7 +1,7 @@
 // Track files as tests write them: a head, records given field by field, and the file they make,
 // for every test that needs a track file's bytes (the track log's, the differential test's, the
 // tool's). Nothing here comes from the module's own encoder, so a test of the encoder is not
-// held against itself.
+// held against itself. And the start every test of the appends shares.
 #pragma once
 
 #include <array>
@@ -36,3 +36,7 @@ void appendTrackRecord(TrackBytes& bytes, const TrackRecordFields& record);
 
 // `head` followed by the records.
 TrackBytes trackBytes(TrackBytes head, const std::vector<TrackRecordFields>& records);
+
+// A new root for the fake files (removed with removeTestRoot), the fake platform reset, the
+// documents folder "\My Documents", and no file remembered from an earlier test: returns the root.
+std::string startTrackFiles();

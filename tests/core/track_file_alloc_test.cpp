@@ -16,7 +16,6 @@
 #include "tests/core/track_bytes.h"
 #include "tracklog/track_file.h"
 #include "tracklog/track_format.h"
-#include "tracklog/track_memory.h"
 
 namespace {
 
@@ -48,12 +47,7 @@ const LocalTime kAt{2002, 12, 0, 8, 14, 5, 9, 0};
 class OutOfMemory : public testing::Test {
   protected:
     void SetUp() override {
-        resetFakePlatform();
-        root = makeTestRoot();
-        resetFakeFiles(root);
-        forgetTrackFiles();
-        std::u16string folder = u"\\My Documents";
-        std::copy(folder.c_str(), folder.c_str() + folder.size() + 1, moduleState.documentsFolder);
+        root = startTrackFiles();
     }
     void TearDown() override {
         allocationsLeft = -1;

@@ -16,7 +16,6 @@
 #include "tests/core/track_bytes.h"
 #include "tracklog/track_file.h"
 #include "tracklog/track_format.h"
-#include "tracklog/track_memory.h"
 
 namespace {
 
@@ -65,12 +64,7 @@ Bytes generatedFile(std::mt19937& random, int records) {
 class Differential : public testing::Test {
   protected:
     void SetUp() override {
-        resetFakePlatform();
-        root = makeTestRoot();
-        resetFakeFiles(root);
-        forgetTrackFiles();
-        std::u16string folder = u"\\My Documents";
-        std::copy(folder.begin(), folder.end(), moduleState.documentsFolder);
+        root = startTrackFiles();
     }
     void TearDown() override { removeTestRoot(root); }
 

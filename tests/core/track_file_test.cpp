@@ -15,7 +15,6 @@
 #include "tests/core/track_bytes.h"
 #include "tracklog/track_file.h"
 #include "tracklog/track_format.h"
-#include "tracklog/track_memory.h"
 
 namespace {
 
@@ -36,12 +35,7 @@ std::vector<std::string> filesIn(const std::string& folder) {
 class TrackFile : public testing::Test {
   protected:
     void SetUp() override {
-        resetFakePlatform();
-        root = makeTestRoot();
-        resetFakeFiles(root);
-        forgetTrackFiles();
-        std::u16string folder = u"\\My Documents";
-        std::copy(folder.begin(), folder.end(), moduleState.documentsFolder);
+        root = startTrackFiles();
         moduleState.hostWindow = &hostWindow;
     }
     void TearDown() override {
