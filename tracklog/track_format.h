@@ -1,7 +1,8 @@
 // The track file's format, without any I/O: the path and the names built from a target's name and
 // a day, the encoder of a waypoint record, and the walk over a file's bytes that an append (and
 // any tool that reads track files) makes. The append itself, with its file handles, is in
-// track_file.cpp; keeping this part pure lets the tests and the fuzzer drive it with plain bytes.
+// track_file.cpp, the walk in track_walk.cpp; keeping this part free of the platform lets the
+// tests and the fuzzer drive it with plain bytes.
 //
 // TrackFile, little-endian, no padding:
 //     0  64  header: zero in a new file but the 16-bit words 0, 4098 and 1 at 16, 18 and 20;

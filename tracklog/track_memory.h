@@ -5,7 +5,13 @@
 // one whose symbol is 24 or above, so the one demotion the next append owes is that record's.
 //
 // A handful of files are remembered, the least recently used one making room: the receiver
-// logs a few targets at a time, each on its own file of the day.
+// logs a few targets at a time, each on its own file of the day. Only the receiver thread
+// appends, so only it reads or writes the table, which needs no lock.
+//
+// What it cannot see: another program's change that keeps the file's size, its head and its
+// newest record, made within the same step of the file system's clock as the module's last write
+// (2 s on FAT, the system's tick elsewhere), for instance a symbol rewritten in the middle. The
+// next append then does not walk over it.
 #pragma once
 
 #include <cstddef>
