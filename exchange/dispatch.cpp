@@ -13,25 +13,19 @@
 
 namespace {
 
-constexpr size_t kDescriptionMax = 64;  // the longer of the two description fields
-
-// A track's name: the description up to, not including, its first '/', widened. The field may
-// be full to the brim with no zero.
-std::u16string trackName(const char* description, size_t width) {
-    char16_t wide[kDescriptionMax + 1];
-    copyFieldToWide(description, width, wide);
-    std::u16string name(wide);
-    return name.substr(0, name.find(u'/'));
+// A track's name: the description up to, not including, its first '/'. The field may be full
+// to the brim with no zero.
+std::string trackName(const char* description, size_t width) {
+    std::string name(description, fieldLength(description, width));
+    return name.substr(0, name.find('/'));
 }
 
 // The sender's address in dotted decimal, its bytes in network order, first byte first.
-std::u16string dottedAddress(uint32_t address) {
+std::string dottedAddress(uint32_t address) {
     const auto* b = reinterpret_cast<const uint8_t*>(&address);
     char text[16];
     std::snprintf(text, sizeof text, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
-    char16_t wide[16];
-    copyToWide(text, wide);
-    return wide;
+    return text;
 }
 
 void answerLocateRequest(const SocketAddress& sender) {
@@ -48,7 +42,7 @@ void answerLocateRequest(const SocketAddress& sender) {
 // address, or after the address itself with the icon of the selected entry.
 void logPeerPosition(const PositionMessage& m, const SocketAddress& sender,
                      const LocalTime& receivedAt) {
-    std::u16string name;
+    std::string name;
     int32_t icon = 0;  // when the selection names no entry either
     bool matched = false;
     {
@@ -84,7 +78,7 @@ void logTargetPosition(const PositionMessage& m, const char16_t* id, bool fromSe
                        const LocalTime& receivedAt) {
     if (!fromServer)
         return;
-    std::u16string name;
+    std::string name;
     int32_t icon = 0;
     {
         std::lock_guard<std::mutex> hold(moduleState.listLock);

@@ -68,6 +68,27 @@ bool platformSeekFile(FileHandle file, int64_t offset, FileOrigin origin);
 // The file's size in bytes, or -1 on an error.
 int64_t platformFileSize(FileHandle file);
 
+// Reads up to `size` bytes from `offset` on, wherever the file position was (it is left
+// anywhere). Returns the bytes read, 0 at or past the end of the file, -1 on an error.
+int32_t platformReadFileAt(FileHandle file, uint64_t offset, void* buffer, uint32_t size);
+
+// What a file's directory entry says of it. `lastWrite` is in the platform's own unit and only
+// for comparing two stamps of one path: a write moves it unless it comes within the same step of
+// the platform's clock (100 ns to 2 s, by file system) as the write before.
+struct FileStamp {
+    uint64_t size;
+    uint64_t lastWrite;
+};
+inline bool operator==(const FileStamp& a, const FileStamp& b) {
+    return a.size == b.size && a.lastWrite == b.lastWrite;
+}
+
+// The stamp of the file at `path`, read without opening it, so also while the caller holds it
+// open with share mode 0 (then nobody else can change it). Writes through a handle still open
+// may not show before that handle is closed. False when there is no such file or it cannot be
+// asked; *stamp is then untouched.
+bool platformFileStamp(const char16_t* path, FileStamp* stamp);
+
 // Forces what was written to the disk; false on an error.
 bool platformFlushFile(FileHandle file);
 

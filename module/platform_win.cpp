@@ -85,6 +85,23 @@ int64_t platformFileSize(FileHandle file) {
     return size.QuadPart;
 }
 
+int32_t platformReadFileAt(FileHandle file, uint64_t offset, void* buffer, uint32_t size) {
+    // A seek and a plain read rather than an OVERLAPPED offset, which Windows CE does not take.
+    if (!platformSeekFile(file, static_cast<int64_t>(offset), FileOrigin::Begin))
+        return -1;
+    return platformReadFile(file, buffer, size);
+}
+
+bool platformFileStamp(const char16_t* path, FileStamp* stamp) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(wide(path), GetFileExInfoStandard, &data))
+        return false;
+    stamp->size = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+    stamp->lastWrite =
+        uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+    return true;
+}
+
 bool platformFlushFile(FileHandle file) { return FlushFileBuffers(handleOf(file)) != FALSE; }
 
 void platformCloseFile(FileHandle file) { CloseHandle(handleOf(file)); }

@@ -1,40 +1,43 @@
-// The append with its file I/O. The whole file is read in one sequential pass and walked in
-// memory (a day of 6-second reports is 14,400 records, and every append walks them all); then
-// only what changes is written: the new record, the symbols that drop to 17, and the count, in
-// that order and with a flush before the count, so that a cut-off append never leaves a count
-// that promises a record the file does not hold.
+// The append with its file I/O. A file that is as the last append left it (track_memory.h) is
+// checked with a few hundred bytes read and appended to at once; any other is walked in chunks
+// of a fixed size, so neither the time of an unchanged file's append nor the memory of any
+// append grows with the file. Then only what changes is written: the new record, the symbols that
+// drop to 17, and the count, in that order and with a flush before the count, so that a cut-off
+// append never leaves a count that promises a record the file does not hold.
 #include "tracklog/track_file.h"
 
+#include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "module/module_state.h"
 #include "tracklog/track_format.h"
+#include "tracklog/track_memory.h"
 
 namespace {
 
-// The whole file from its start, in one sequential read (no zero-filling first: the buffer is as
-// large as the file and read over at once); false when its size is unknown or absurd, or a read
-// fails. `size` becomes what was read.
-bool readWholeFile(FileHandle file, std::unique_ptr<uint8_t[]>& bytes, size_t& size) {
-    int64_t fileSize = platformFileSize(file);
-    if (fileSize < 0 || static_cast<uint64_t>(fileSize) > kMaxTrackFileBytes)
-        return false;
-    if (!platformSeekFile(file, 0, FileOrigin::Begin))
-        return false;
-    size_t want = static_cast<size_t>(fileSize);
-    bytes.reset(new uint8_t[want == 0 ? 1 : want]);
-    size = 0;
-    while (size < want) {
-        int32_t n = platformReadFile(file, bytes.get() + size, static_cast<uint32_t>(want - size));
-        if (n < 0)
-            return false;
-        if (n == 0)
-            break;  // shorter than it said: walk what is there
-        size += static_cast<size_t>(n);
+// A cold walk reads this much at a time: large enough that the system calls cost little beside
+// the copying, small enough for a handheld's memory.
+constexpr size_t kTrackChunkBytes = 64 << 10;
+
+// Symbols of 24 and above held until the record is written. A file this module wrote has one; a
+// foreign file with more has the first ones demoted during the walk, before its record is
+// written, which never makes the count promise anything.
+constexpr size_t kHeldDemotions = 16;
+
+struct OpenTrackFile {
+    FileHandle handle = kNoFile;
+    OpenTrackFile() = default;
+    OpenTrackFile(const OpenTrackFile&) = delete;
+    OpenTrackFile& operator=(const OpenTrackFile&) = delete;
+    ~OpenTrackFile() { close(); }
+    void close() {
+        if (handle != kNoFile)
+            platformCloseFile(handle);
+        handle = kNoFile;
     }
-    return true;
-}
+};
 
 bool writeAt(FileHandle file, uint64_t offset, const uint8_t* bytes, size_t size) {
     return platformSeekFile(file, static_cast<int64_t>(offset), FileOrigin::Begin) &&
@@ -42,60 +45,170 @@ bool writeAt(FileHandle file, uint64_t offset, const uint8_t* bytes, size_t size
                static_cast<int32_t>(size);
 }
 
-// Stops at the first write that does not go through whole: what is on disk then never counts a
-// record that is not there.
-void writeTrackAppend(FileHandle file, const TrackAppend& append) {
-    if (!writeAt(file, append.writeAt, append.bytes.data(), append.bytes.size()))
-        return;
-    uint8_t demoted[4];
-    putLe32(demoted, kTrackPointSymbol);
-    for (uint64_t offset : append.demotions) {
-        if (!writeAt(file, offset, demoted, sizeof demoted))
-            return;
+// Exactly `size` bytes at `offset`, or false.
+bool readExactly(FileHandle file, uint64_t offset, uint8_t* bytes, size_t size) {
+    size_t got = 0;
+    while (got < size) {
+        int32_t n = platformReadFileAt(file, offset + got, bytes + got,
+                                       static_cast<uint32_t>(size - got));
+        if (n <= 0)
+            return false;
+        got += static_cast<size_t>(n);
     }
-    if (!platformFlushFile(file))
-        return;
-    uint8_t count[4];
-    putLe32(count, static_cast<uint32_t>(append.newCount));
-    writeAt(file, kTrackCountOffset, count, sizeof count);
+    return true;
 }
 
-void writeTrackPoint(const std::u16string& path, const LocalTime& receivedAt, int32_t longitude,
-                     int32_t latitude, uint32_t symbol) {
+struct Demotions {
+    FileHandle file;
+    uint64_t at[kHeldDemotions];
+    size_t count;
+};
+
+// Stops at the first write that does not go through whole.
+bool writeDemotions(Demotions& d) {
+    uint8_t demoted[4];
+    putLe32(demoted, kTrackPointSymbol);
+    for (size_t i = 0; i < d.count; ++i) {
+        if (!writeAt(d.file, d.at[i], demoted, sizeof demoted))
+            return false;
+    }
+    d.count = 0;
+    return true;
+}
+
+bool holdDemotion(void* context, uint64_t symbolOffset) {
+    Demotions& d = *static_cast<Demotions*>(context);
+    if (d.count == kHeldDemotions && !writeDemotions(d))
+        return false;
+    d.at[d.count++] = symbolOffset;
+    return true;
+}
+
+int32_t readFromFile(void* context, uint64_t offset, uint8_t* buffer, uint32_t size) {
+    return platformReadFileAt(*static_cast<FileHandle*>(context), offset, buffer, size);
+}
+
+// The walk of a file not known to be as it was left.
+TrackWalk walkFromDisk(FileHandle file, Demotions& demotions) {
+    std::unique_ptr<uint8_t[]> chunk(new uint8_t[kTrackChunkBytes]);
+    TrackSource source{readFromFile, &file};
+    return walkTrackSource(source, chunk.get(), kTrackChunkBytes, holdDemotion, &demotions);
+}
+
+// True when the file is the one the last append left: the same stamp, and the head and the
+// newest record as written then. Reads 68 bytes and the newest record.
+bool asLeft(FileHandle file, const RememberedTrackFile& was) {
+    FileStamp now;
+    if (!platformFileStamp(was.path, &now) || !(now == was.stamp))
+        return false;
+    uint8_t head[kTrackRecordsOffset];
+    uint8_t newest[kNewestRecordMax];
+    return readExactly(file, 0, head, sizeof head) &&
+           std::memcmp(head, was.head, sizeof head) == 0 &&
+           readExactly(file, was.recordsEnd - was.newestLength, newest, was.newestLength) &&
+           std::memcmp(newest, was.newest, was.newestLength) == 0;
+}
+
+// What a walk would have found in a file left as `was`.
+TrackWalk walkRemembered(const RememberedTrackFile& was, Demotions& demotions) {
+    TrackWalk walk{};
+    walk.head = readTrackHead(was.head, sizeof was.head);
+    walk.wholeRecords = was.count;
+    walk.recordsEnd = was.recordsEnd;
+    demotions.at[0] = was.recordsEnd - 4;
+    demotions.count = 1;
+    return walk;
+}
+
+// The file's new head and newest record, for the next append.
+void remember(const std::u16string& path, const TrackWalk& walk, const TrackAppend& append) {
+    RememberedTrackFile* file = rememberTrackFile(path.c_str());
+    size_t recordLength = append.bytes.size() - append.recordAt;
+    if (file == nullptr || recordLength > kNewestRecordMax ||
+        !platformFileStamp(path.c_str(), &file->stamp))
+        return;
+    if (append.writeAt == 0)
+        std::memcpy(file->head, append.bytes.data(), kTrackHeaderBytes);
+    else
+        std::memcpy(file->head, walk.head.header, kTrackHeaderBytes);
+    putLe32(file->head + kTrackCountOffset, static_cast<uint32_t>(append.newCount));
+    file->count = append.newCount;
+    file->recordsEnd = append.writeAt + append.bytes.size();
+    file->newestLength = static_cast<uint32_t>(recordLength);
+    std::memcpy(file->newest, append.bytes.data() + append.recordAt, recordLength);
+    file->known = true;
+}
+
+// Writes the append; true when every write went through. Stops at the first write that does not
+// go through whole, so what is on disk never counts a record that is not there. A failed flush
+// still leaves the writes in the system's hands, and the count is written all the same: skipping
+// it would drop a record that may well be on the disk.
+bool writeTrackAppend(FileHandle file, const TrackAppend& append, Demotions& demotions) {
+    if (!writeAt(file, append.writeAt, append.bytes.data(), append.bytes.size()) ||
+        !writeDemotions(demotions))
+        return false;
+    bool flushed = platformFlushFile(file);
+    uint8_t count[4];
+    putLe32(count, static_cast<uint32_t>(append.newCount));
+    return writeAt(file, kTrackCountOffset, count, sizeof count) && flushed;
+}
+
+void writeTrackPoint(const std::u16string& path, const char* baseName,
+                     const LocalTime& receivedAt, int32_t longitude, int32_t latitude,
+                     uint32_t symbol) {
     // Never CreateAlways: a file held by another program when the first open is tried may be
     // released before the second, and must not be emptied then.
     bool newFile = false;
-    FileHandle file =
+    OpenTrackFile file;
+    file.handle =
         platformOpenFile(path.c_str(), FileAccess::ReadWrite, FileDisposition::OpenExisting);
-    if (file == kNoFile) {
-        file = platformOpenFile(path.c_str(), FileAccess::ReadWrite, FileDisposition::CreateNew);
+    if (file.handle == kNoFile) {
+        file.handle =
+            platformOpenFile(path.c_str(), FileAccess::ReadWrite, FileDisposition::CreateNew);
         newFile = true;
     }
-    if (file == kNoFile)
+    // Whatever becomes of this append, the file is known again only once it went through whole.
+    RememberedTrackFile* was = findRememberedTrackFile(path.c_str());
+    bool unchanged = was != nullptr && file.handle != kNoFile && !newFile && asLeft(file.handle, *was);
+    if (was != nullptr)
+        was->known = false;
+    if (file.handle == kNoFile)
         return;
 
-    std::unique_ptr<uint8_t[]> bytes;
-    size_t size = 0;
-    if (newFile || readWholeFile(file, bytes, size)) {
-        TrackAppend append = planTrackAppend(bytes.get(), size, newFile, trackBaseName(path),
-                                             receivedAt, longitude, latitude, symbol);
-        writeTrackAppend(file, append);
-    }
-    platformCloseFile(file);
+    Demotions demotions{file.handle, {}, 0};
+    TrackWalk walk{};
+    if (unchanged)
+        walk = walkRemembered(*was, demotions);
+    else if (!newFile)
+        walk = walkFromDisk(file.handle, demotions);
+    TrackAppend append;
+    if (walk.failed || !planTrackAppend(walk, newFile, baseName, receivedAt, longitude, latitude,
+                                        symbol, &append))
+        return;
+    bool whole = writeTrackAppend(file.handle, append, demotions);
+    file.close();
+    if (whole)
+        remember(path, walk, append);
 }
 
 }  // namespace
 
-void appendTrackPoint(const char16_t* name, const LocalTime& receivedAt, int32_t latitude,
+void appendTrackPoint(const char* name, const LocalTime& receivedAt, int32_t latitude,
                       int32_t longitude, int32_t iconIndex) {
     ModuleState& m = moduleState;
-    std::u16string path = trackFilePath(m.documentsFolder, name, receivedAt);
-    trackFileName(path, m.lastTrackFileName);
-
-    int32_t fileLongitude = 0, fileLatitude = 0;
-    if (isWritableTrackPath(path, name) && tenfoldCoordinate(longitude, &fileLongitude) &&
-        tenfoldCoordinate(latitude, &fileLatitude))
-        writeTrackPoint(path, receivedAt, fileLongitude, fileLatitude, newestSymbol(iconIndex));
+    trackFileName(name, receivedAt, m.lastTrackFileName);
+    try {
+        std::u16string path = trackFilePath(m.documentsFolder, name, receivedAt);
+        int32_t fileLongitude = 0, fileLatitude = 0;
+        if (isWritableTrackPath(path, name) && tenfoldCoordinate(longitude, &fileLongitude) &&
+            tenfoldCoordinate(latitude, &fileLatitude))
+            writeTrackPoint(path, trackBaseName(name), receivedAt, fileLongitude, fileLatitude,
+                            newestSymbol(iconIndex));
+    } catch (...) {
+        // Out of memory, the only thing that throws here: the point is lost as a failed write
+        // would lose it, and the receiver goes on. Every file handle was closed on the way out,
+        // and a file whose append broke off is walked again next time.
+    }
 
     // After the file is closed, and whatever became of it.
     platformNotifyHost(m.hostWindow, m.lastTrackFileName);

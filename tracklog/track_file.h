@@ -12,6 +12,8 @@
 // 8-bit name and tells hostWindow, also when nothing could be written (file held by another
 // program, a folder that does not exist, a name no file can have, a coordinate whose tenfold does
 // not fit 32 bits). `latitude` and `longitude` are in message units; the file gets ten times
-// them. Runs on the receiver thread; returns nothing, as nobody acts on the outcome.
-void appendTrackPoint(const char16_t* name, const LocalTime& receivedAt, int32_t latitude,
+// them. `name` is 8-bit text, as the lists and the datagrams hold it. Runs on the receiver
+// thread; returns nothing, as nobody acts on the outcome, and throws nothing: an append that runs
+// out of memory is a failed append.
+void appendTrackPoint(const char* name, const LocalTime& receivedAt, int32_t latitude,
                       int32_t longitude, int32_t iconIndex);

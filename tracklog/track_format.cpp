@@ -17,12 +17,13 @@ static void appendNumber(std::u16string& text, unsigned value) {
         text.push_back(static_cast<char16_t>(*d));
 }
 
-std::u16string trackFilePath(const char16_t* documentsFolder, const char16_t* name,
+std::u16string trackFilePath(const char16_t* documentsFolder, const char* name,
                              const LocalTime& day) {
     std::u16string path(documentsFolder);
     path += u'\\';
-    if (name != nullptr)
-        path += name;
+    // As copyToWide widens: each byte taken as signed, so 0x80 to 0xFF become U+FF80 to U+FFFF.
+    for (const char* byte = name; byte != nullptr && *byte != 0; ++byte)
+        path += static_cast<char16_t>(static_cast<int16_t>(static_cast<signed char>(*byte)));
     path += u'(';
     appendNumber(path, day.month);
     path += u'.';
@@ -35,57 +36,37 @@ std::u16string trackFilePath(const char16_t* documentsFolder, const char16_t* na
 
 // A folder named only by dots and blanks ("..", ". .") would lead out of the documents folder
 // (or nowhere); only the name's folders can be such, as the last part gets the date appended.
-static bool leavesTheFolder(std::u16string_view name) {
-    for (size_t start = 0, end; (end = name.find(u'\\', start)) != std::u16string_view::npos;
+static bool leavesTheFolder(std::string_view name) {
+    for (size_t start = 0, end; (end = name.find('\\', start)) != std::string_view::npos;
          start = end + 1) {
-        std::u16string_view folder = name.substr(start, end - start);
-        if (!folder.empty() && folder.find_first_not_of(u". ") == std::u16string_view::npos)
+        std::string_view folder = name.substr(start, end - start);
+        if (!folder.empty() && folder.find_first_not_of(". ") == std::string_view::npos)
             return true;
     }
     return false;
 }
 
-bool isWritableTrackPath(const std::u16string& path, const char16_t* name) {
+bool isWritableTrackPath(const std::u16string& path, const char* name) {
     if (path.size() >= static_cast<size_t>(kPathChars))
         return false;
-    for (const char16_t* unit = name; unit != nullptr && *unit != 0; ++unit) {
-        if (*unit < 0x20 || std::u16string_view(u"<>:\"/|?*").find(*unit) != std::u16string::npos)
+    for (const char* byte = name; byte != nullptr && *byte != 0; ++byte) {
+        if (static_cast<unsigned char>(*byte) < 0x20 ||
+            std::string_view("<>:\"/|?*").find(*byte) != std::string_view::npos)
             return false;
     }
     return name == nullptr || !leavesTheFolder(name);
 }
 
-static size_t fileNameStart(const std::u16string& path) {
-    size_t slash = path.rfind(u'\\');
-    return slash == std::u16string::npos ? 0 : slash + 1;
+const char* trackBaseName(const char* name) {
+    if (name == nullptr)
+        return "";
+    const char* slash = std::strrchr(name, '\\');
+    return slash == nullptr ? name : slash + 1;
 }
 
-// The 8-bit copy of path[start, end): stops, as every narrowing does, at a unit whose low byte is
-// zero.
-static std::string narrowPart(const std::u16string& path, size_t start, size_t end) {
-    std::string text;
-    for (size_t i = start; i < end; ++i) {
-        char byte = static_cast<char>(path[i] & 0xFF);
-        if (byte == 0)
-            break;
-        text.push_back(byte);
-    }
-    return text;
-}
-
-void trackFileName(const std::u16string& path, char* fileName) {
-    std::string name = narrowPart(path, fileNameStart(path), path.size());
-    size_t length = name.size() < kTrackFileNameBytes - 1 ? name.size() : kTrackFileNameBytes - 1;
-    std::memcpy(fileName, name.data(), length);
-    fileName[length] = 0;
-}
-
-std::string trackBaseName(const std::u16string& path) {
-    size_t start = fileNameStart(path);
-    size_t paren = path.rfind(u'(');
-    if (paren == std::u16string::npos || paren < start)
-        paren = path.size();
-    return narrowPart(path, start, paren);
+void trackFileName(const char* name, const LocalTime& day, char* fileName) {
+    std::snprintf(fileName, kTrackFileNameBytes, "%s(%u.%u.%u).way", trackBaseName(name),
+                  unsigned(day.month), unsigned(day.day), unsigned(day.year));
 }
 
 uint32_t newestSymbol(int32_t iconIndex) {
@@ -114,11 +95,13 @@ static void appendLe32(std::vector<uint8_t>& out, uint32_t value) {
     out.insert(out.end(), bytes, bytes + 4);
 }
 
-void encodeTrackRecord(std::vector<uint8_t>& out, const std::string& baseName, int32_t number,
+void encodeTrackRecord(std::vector<uint8_t>& out, std::string_view baseName, int32_t number,
                        const LocalTime& receivedAt, int32_t longitude, int32_t latitude,
                        uint32_t symbol) {
-    std::string name = baseName + "." + std::to_string(number);
-    appendText(out, name.data(), name.size());
+    char digits[16];
+    int digitCount = std::snprintf(digits, sizeof digits, ".%d", number);
+    out.insert(out.end(), baseName.begin(), baseName.end());
+    appendText(out, digits, static_cast<size_t>(digitCount));
 
     char comment[64];
     int length = std::snprintf(comment, sizeof comment, "Address: Unknown  Time: %02d:%02d:%02d",
@@ -170,70 +153,30 @@ bool readTrackRecord(ByteReader& in, TrackRecord* record) {
     return !in.failed;
 }
 
-// ---- The walk ----
+// ---- The plan of an append ----
 
-// The walk's step: readTrackRecord without keeping what the walk does not need, since every
-// append steps over every record of the file. Gives the symbol's offset, or 0 when there is none.
-static bool skipTrackRecord(ByteReader& in, size_t* symbolOffset, uint32_t* symbol) {
-    size_t length;
-    readText(in, &length);
-    readText(in, &length);
-    skipBytes(in, 20);  // the coordinates, the two short texts and the word
-    uint8_t flag = readU8(in);
-    *symbolOffset = 0;
-    if (flag != 0 && !in.failed) {
-        *symbolOffset = in.position;
-        *symbol = readU32(in);
-    }
-    return !in.failed;
-}
-
-TrackWalk walkTrackFile(const uint8_t* bytes, size_t size, std::vector<uint64_t>* demotions) {
-    TrackWalk walk{};
-    walk.head = readTrackHead(bytes, size);
-    walk.recordsEnd = kTrackRecordsOffset;
-    ByteReader in = byteReader(bytes, size, kTrackRecordsOffset);
-    size_t symbolOffset;
-    uint32_t symbol;
-    while (walk.wholeRecords < walk.head.count) {
-        if (!skipTrackRecord(in, &symbolOffset, &symbol)) {
-            walk.truncated = true;
-            walk.stoppedAt = in.position;
-            break;
-        }
-        if (symbolOffset != 0 && symbol >= kNewestSymbolBase && demotions != nullptr)
-            demotions->push_back(symbolOffset);
-        ++walk.wholeRecords;
-        walk.recordsEnd = in.position;
-    }
-    return walk;
-}
-
-TrackAppend planTrackAppend(const uint8_t* file, size_t size, bool newFile,
-                            const std::string& baseName, const LocalTime& receivedAt,
-                            int32_t longitude, int32_t latitude, uint32_t symbol) {
-    TrackAppend append{};
-    TrackWalk walk = walkTrackFile(file, size, &append.demotions);
-    append.newCount = walk.wholeRecords + 1;
-
-    if (newFile || size < kTrackRecordsOffset) {
+bool planTrackAppend(const TrackWalk& walk, bool newFile, const char* baseName,
+                     const LocalTime& receivedAt, int32_t longitude, int32_t latitude,
+                     uint32_t symbol, TrackAppend* append) {
+    if (walk.wholeRecords == INT32_MAX)
+        return false;
+    append->newCount = walk.wholeRecords + 1;
+    append->bytes.clear();
+    if (newFile || walk.head.presentBytes < kTrackRecordsOffset) {
         // No whole head on disk yet: the header as found (or a new file's) and a count of 0,
         // which promises nothing until the record is there.
-        append.writeAt = 0;
-        append.bytes.assign(walk.head.header, walk.head.header + kTrackHeaderBytes);
+        append->writeAt = 0;
+        append->bytes.assign(walk.head.header, walk.head.header + kTrackHeaderBytes);
         if (newFile) {
-            for (int i = 0; i < 3; ++i) {
-                append.bytes[kTrackHeaderWordOffsets[i]] =
-                    static_cast<uint8_t>(kNewTrackHeaderWords[i]);
-                append.bytes[kTrackHeaderWordOffsets[i] + 1] =
-                    static_cast<uint8_t>(kNewTrackHeaderWords[i] >> 8);
-            }
+            for (int i = 0; i < 3; ++i)
+                putLe16(append->bytes.data() + kTrackHeaderWordOffsets[i], kNewTrackHeaderWords[i]);
         }
-        append.bytes.insert(append.bytes.end(), 4, 0);
+        append->bytes.insert(append->bytes.end(), 4, 0);
     } else {
-        append.writeAt = walk.recordsEnd;
+        append->writeAt = walk.recordsEnd;
     }
-    encodeTrackRecord(append.bytes, baseName, append.newCount, receivedAt, longitude, latitude,
+    append->recordAt = append->bytes.size();
+    encodeTrackRecord(append->bytes, baseName, append->newCount, receivedAt, longitude, latitude,
                       symbol);
-    return append;
+    return true;
 }

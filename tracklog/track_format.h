@@ -1,7 +1,8 @@
 // The track file's format, without any I/O: the path and the names built from a target's name and
 // a day, the encoder of a waypoint record, and the walk over a file's bytes that an append (and
 // any tool that reads track files) makes. The append itself, with its file handles, is in
-// track_file.cpp; keeping this part pure lets the tests and the fuzzer drive it with plain bytes.
+// track_file.cpp, the walk in track_walk.cpp; keeping this part free of the platform lets the
+// tests and the fuzzer drive it with plain bytes.
 //
 // TrackFile, little-endian, no padding:
 //     0  64  header: zero in a new file but the 16-bit words 0, 4098 and 1 at 16, 18 and 20;
@@ -17,6 +18,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "module/bytes.h"
@@ -33,15 +35,12 @@ constexpr uint16_t kNewTrackHeaderWords[3] = {0, 4098, 1};
 constexpr uint32_t kTrackPointSymbol = 17;
 constexpr uint32_t kNewestSymbolBase = 24;
 
-// An append reads its whole file into memory; a file larger than this is left untouched. A day of
-// one point a second is about 5 MB, so only a foreign file can come near it.
-constexpr uint64_t kMaxTrackFileBytes = 64u << 20;
-
 // ---- Names ----
+// The track's name is 8-bit text, as the lists and the datagrams hold it; it is widened only
+// where the file is opened (trackFilePath), as copyToWide widens. A null name counts as empty.
 
-// documentsFolder "\" name "(" month.day.year ")" ".way", the date without leading zeros. A null
-// name counts as empty.
-std::u16string trackFilePath(const char16_t* documentsFolder, const char16_t* name,
+// documentsFolder "\" name "(" month.day.year ")" ".way", the date without leading zeros.
+std::u16string trackFilePath(const char16_t* documentsFolder, const char* name,
                              const LocalTime& day);
 
 // False when the path cannot name a file: too long for a path buffer, or a `name` holding a
@@ -49,15 +48,16 @@ std::u16string trackFilePath(const char16_t* documentsFolder, const char16_t* na
 // systems would take for something else (a ':' names a stream on NTFS). A '\' in the name is
 // allowed: it names a subfolder, and the open fails if that does not exist; but a folder named
 // only by dots and blanks ("..") is refused, as it would lead out of the documents folder.
-bool isWritableTrackPath(const std::u16string& path, const char16_t* name);
+bool isWritableTrackPath(const std::u16string& path, const char* name);
 
-// The 8-bit copy of the path after its last '\', cut to fit `fileName` of 256 bytes with its
-// zero: what the host is told.
-void trackFileName(const std::u16string& path, char* fileName);
+// The part of `name` after its last '\' (all of it when it has none): what the file is named
+// after, and what its records are named after. The path's own '(' comes after it, so a '(' of
+// the name stays in it.
+const char* trackBaseName(const char* name);
 
-// The 8-bit copy of the path between its last '\' and its last '(': the target's name, with any
-// '(' of its own kept, since the date's is the last one.
-std::string trackBaseName(const std::u16string& path);
+// trackBaseName(name) "(" month.day.year ")" ".way", cut to fit `fileName` of 256 bytes with
+// its zero: the file's name without its folder, which the host is told.
+void trackFileName(const char* name, const LocalTime& day, char* fileName);
 
 // 24 + iconIndex; an index outside 0 to 5 counts as 0.
 uint32_t newestSymbol(int32_t iconIndex);
@@ -72,7 +72,7 @@ bool tenfoldCoordinate(int32_t value, int32_t* tenfold);
 // Appends the bytes of one record to `out`: name "<baseName>.<number>", comment
 // "Address: Unknown  Time: hh:mm:ss", the two coordinates (longitude first), eight zero bytes,
 // the word 1, the flag 1 and the symbol.
-void encodeTrackRecord(std::vector<uint8_t>& out, const std::string& baseName, int32_t number,
+void encodeTrackRecord(std::vector<uint8_t>& out, std::string_view baseName, int32_t number,
                        const LocalTime& receivedAt, int32_t longitude, int32_t latitude,
                        uint32_t symbol);
 
@@ -112,34 +112,53 @@ bool readTrackRecord(ByteReader& in, TrackRecord* record);
 struct TrackWalk {
     TrackFileHead head;
     int32_t wholeRecords;  // records read whole, at most the count (0 for a negative count)
-    size_t recordsEnd;     // just past the last of them; kTrackRecordsOffset when there is none
+    uint64_t recordsEnd;   // just past the last of them; kTrackRecordsOffset when there is none
     bool truncated;        // the bytes ended before the count's records did
-    size_t stoppedAt;      // when truncated: the offset of the field that ran past the end
+    uint64_t stoppedAt;    // when truncated: the offset of the field that ran past the end
+    bool failed;           // a read failed, or `seen` stopped the walk: nothing is known
 };
+
+// Told of each symbol number of 24 and above that the walk reads whole, by its offset; returning
+// false stops the walk.
+using TrackNewestSeen = bool (*)(void* context, uint64_t symbolOffset);
 
 // Walks the count's records from offset 68, stopping where the bytes end. Each symbol number of
 // 24 and above that it reads whole is added to `demotions` (its offset) when that is not null.
 TrackWalk walkTrackFile(const uint8_t* bytes, size_t size, std::vector<uint64_t>* demotions);
+
+// Where a walk that does not hold the file gets its bytes: up to `size` bytes from `offset` on,
+// the number read, 0 at the end, -1 on an error.
+struct TrackSource {
+    int32_t (*read)(void* context, uint64_t offset, uint8_t* buffer, uint32_t size);
+    void* context;
+};
+
+// The same walk over a file of any size read in chunks into `buffer` (the caller's, of
+// `capacity` bytes, at least kTrackChunkMinBytes): its memory does not grow with the file. A text
+// longer than the buffer is skipped chunk by chunk.
+constexpr size_t kTrackChunkMinBytes = 256;
+TrackWalk walkTrackSource(const TrackSource& source, uint8_t* buffer, size_t capacity,
+                          TrackNewestSeen seen, void* context);
 
 // What one append writes, in the order it must be written so that an append cut off at any byte
 // never leaves a count that promises a record not there:
 //   1. `bytes` at `writeAt`: the new record, at the end of the whole records (over whatever a
 //      truncated file holds there). For a file shorter than 68 bytes, and a new one, the header
 //      and a count of 0 come first in the same write, at offset 0;
-//   2. 17 at each offset of `demotions`;
-//   3. `newCount` at offset 64, only after 1 and 2 reached the disk.
+//   2. 17 at the offset of each symbol of 24 and above that the walk found;
+//   3. `newCount` at offset 64, after a flush of 1 and 2.
 // The count becomes the number of whole records plus one, and the new record is numbered with it,
 // so that the n-th record is always named <base>.n whatever the file held.
 struct TrackAppend {
     uint64_t writeAt;
-    std::vector<uint8_t> bytes;
-    std::vector<uint64_t> demotions;
+    std::vector<uint8_t> bytes;  // the head when it comes first, then the record
+    size_t recordAt;             // where in `bytes` the record starts
     int32_t newCount;
 };
 
-// `file` holds the file's bytes (empty for a file just created, which gets the new-file header;
-// an existing empty file gets a header of zeros).
-TrackAppend planTrackAppend(const uint8_t* file, size_t size, bool newFile,
-                            const std::string& baseName, const LocalTime& receivedAt,
-                            int32_t longitude, int32_t latitude, uint32_t symbol);
-
+// The append after `walk` (of an empty file for one just created, which gets the new-file
+// header; an existing empty file gets a header of zeros). False when the count cannot grow: a
+// file of 2^31 - 1 records is left as it is.
+bool planTrackAppend(const TrackWalk& walk, bool newFile, const char* baseName,
+                     const LocalTime& receivedAt, int32_t longitude, int32_t latitude,
+                     uint32_t symbol, TrackAppend* append);

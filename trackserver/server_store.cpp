@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "tracklog/track_format.h"
+#include "module/bytes.h"
 
 namespace {
 
@@ -140,15 +140,10 @@ bool fail(StoreFileError* error, size_t offset, const char* reason) {
     return false;
 }
 
-// One record at in.position: its id must be what normalizeId would make of it, so that what
-// was saved is exactly what a datagram would have stored.
-bool readStoredAccount(ByteReader& in, const ServerStore& sofar, StoredAccount* account,
-                       StoreFileError* error) {
-    size_t at = in.position;
-    skipBytes(in, kStoreRecordSize);
-    if (in.failed)
-        return fail(error, at, "file ends inside a record");
-    const uint8_t* record = in.bytes + at;
+// One record of the file, found at `at`: its id must be what normalizeId would make of it, so
+// that what was saved is exactly what a datagram would have stored.
+bool readStoredAccount(const uint8_t* record, size_t at, const ServerStore& sofar,
+                       StoredAccount* account, StoreFileError* error) {
     switch (normalizeId(record, account->id)) {
     case IdCheck::NotTerminated: return fail(error, at, "id not terminated");
     case IdCheck::Empty: return fail(error, at, "empty id");
@@ -162,26 +157,34 @@ bool readStoredAccount(ByteReader& in, const ServerStore& sofar, StoredAccount* 
     return true;
 }
 
+// The header is read whole and checked once: a short file leaves the reader at the field it
+// could not read, which is the offset the error names.
 bool readStore(const uint8_t* bytes, size_t size, ServerStore* store, StoreFileError* error) {
     ByteReader in = byteReader(bytes, size);
-    skipBytes(in, sizeof kStoreMagic);
-    if (in.failed || std::memcmp(bytes, kStoreMagic, sizeof kStoreMagic) != 0)
+    uint8_t magic[sizeof kStoreMagic];
+    readBytes(in, magic, sizeof magic);  // zeros when the file is shorter
+    if (std::memcmp(magic, kStoreMagic, sizeof magic) != 0)
         return fail(error, 0, "not a store file (magic)");
+    size_t versionAt = in.position;
     uint32_t version = readU32(in);
-    if (in.failed)
-        return fail(error, 8, "file ends inside the header");
-    if (version != kStoreVersion)
-        return fail(error, 8, "unknown version");
+    size_t countAt = in.position;
     uint32_t count = readU32(in);
     if (in.failed)
-        return fail(error, 12, "file ends inside the header");
+        return fail(error, in.position, "file ends inside the header");
+    if (version != kStoreVersion)
+        return fail(error, versionAt, "unknown version");
     if (count > kStoreCapacity)
-        return fail(error, 12, "more accounts than the store holds");
+        return fail(error, countAt, "more accounts than the store holds");
 
     store->accounts.reserve(count);
     for (uint32_t i = 0; i < count; ++i) {
+        size_t at = in.position;
+        uint8_t record[kStoreRecordSize];
+        readBytes(in, record, sizeof record);
+        if (in.failed)
+            return fail(error, at, "file ends inside a record");
         StoredAccount account;
-        if (!readStoredAccount(in, *store, &account, error))
+        if (!readStoredAccount(record, at, *store, &account, error))
             return false;
         store->accounts.push_back(account);
     }

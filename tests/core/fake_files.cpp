@@ -23,6 +23,16 @@ struct OpenFile {
 };
 
 std::mutex lock;
+thread_local int callDepth = 0;
+
+// Every function of the fake holds the lock for its whole call and says that it is inside the
+// fake (see insideFakeFiles).
+struct FakeCall {
+    std::lock_guard<std::mutex> hold{lock};
+    FakeCall() { ++callDepth; }
+    ~FakeCall() { --callDepth; }
+};
+
 std::map<FileHandle, OpenFile> openFiles;
 FileHandle nextHandle = 1;
 
@@ -82,23 +92,25 @@ std::string realPath(const char16_t* path) {
 }
 
 void resetFakeFiles(const std::string& root) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     fakeFiles = FakeFiles{};
     fakeFiles.root = root;
 }
 
 void holdFile(const char16_t* path, int opens) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     fakeFiles.held[realPath(path)] = opens;
 }
 
 void releaseFile(const char16_t* path) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     fakeFiles.held.erase(realPath(path));
 }
 
+bool insideFakeFiles() { return callDepth > 0; }
+
 int openFileCount() {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     return static_cast<int>(openFiles.size());
 }
 
@@ -133,8 +145,17 @@ void writeRealFile(const char16_t* path, const std::vector<uint8_t>& bytes) {
               static_cast<std::streamsize>(bytes.size()));
 }
 
+void setRealFileLastWrite(const char16_t* path, uint64_t lastWrite) {
+    timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT;
+    times[1].tv_sec = static_cast<time_t>(lastWrite / 1000000000u);
+    times[1].tv_nsec = static_cast<long>(lastWrite % 1000000000u);
+    ::utimensat(AT_FDCWD, realPath(path).c_str(), times, 0);
+}
+
 FileHandle platformOpenFile(const char16_t* path, FileAccess access, FileDisposition disposition) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     std::string real = realPath(path);
     fakeFiles.opened.push_back(real);
     if (fakeFiles.failEveryOpen || heldElsewhere(real, true) || isOpen(real))
@@ -154,12 +175,34 @@ FileHandle platformOpenFile(const char16_t* path, FileAccess access, FileDisposi
 }
 
 int32_t platformReadFile(FileHandle file, void* buffer, uint32_t size) {
-    std::lock_guard<std::mutex> hold(lock);
-    return static_cast<int32_t>(::read(fdOf(file), buffer, size));
+    FakeCall call;
+    ssize_t n = ::read(fdOf(file), buffer, size);
+    if (n > 0)
+        fakeFiles.bytesRead += n;
+    return static_cast<int32_t>(n);
+}
+
+int32_t platformReadFileAt(FileHandle file, uint64_t offset, void* buffer, uint32_t size) {
+    FakeCall call;
+    ssize_t n = ::pread(fdOf(file), buffer, size, static_cast<off_t>(offset));
+    if (n > 0)
+        fakeFiles.bytesRead += n;
+    return static_cast<int32_t>(n);
+}
+
+bool platformFileStamp(const char16_t* path, FileStamp* stamp) {
+    FakeCall call;
+    struct stat info;
+    if (::stat(realPath(path).c_str(), &info) != 0)
+        return false;
+    stamp->size = static_cast<uint64_t>(info.st_size);
+    stamp->lastWrite = static_cast<uint64_t>(info.st_mtim.tv_sec) * 1000000000u +
+                       static_cast<uint64_t>(info.st_mtim.tv_nsec);
+    return true;
 }
 
 int32_t platformWriteFile(FileHandle file, const void* bytes, uint32_t size) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     int64_t allowed = size;
     if (fakeFiles.writeBudget >= 0 && fakeFiles.writeBudget < allowed)
         allowed = fakeFiles.writeBudget;
@@ -170,7 +213,7 @@ int32_t platformWriteFile(FileHandle file, const void* bytes, uint32_t size) {
 }
 
 bool platformSeekFile(FileHandle file, int64_t offset, FileOrigin origin) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     int whence = origin == FileOrigin::Begin     ? SEEK_SET
                  : origin == FileOrigin::Current ? SEEK_CUR
                                                  : SEEK_END;
@@ -178,18 +221,20 @@ bool platformSeekFile(FileHandle file, int64_t offset, FileOrigin origin) {
 }
 
 int64_t platformFileSize(FileHandle file) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     struct stat info;
     return ::fstat(fdOf(file), &info) == 0 ? info.st_size : -1;
 }
 
 bool platformFlushFile(FileHandle file) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
+    if (fakeFiles.failFlush)
+        return false;
     return fakeFiles.flushDoesNothing || ::fsync(fdOf(file)) == 0;
 }
 
 void platformCloseFile(FileHandle file) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     auto it = openFiles.find(file);
     if (it == openFiles.end())
         return;
@@ -198,7 +243,7 @@ void platformCloseFile(FileHandle file) {
 }
 
 bool platformReplaceFile(const char16_t* replacement, const char16_t* existing) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     std::string from = realPath(replacement), to = realPath(existing);
     if (fakeFiles.failReplace || isOpen(from) || isOpen(to) || heldElsewhere(from, false) ||
         heldElsewhere(to, false))
@@ -207,7 +252,7 @@ bool platformReplaceFile(const char16_t* replacement, const char16_t* existing) 
 }
 
 bool platformDeleteFile(const char16_t* path) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     std::string real = realPath(path);
     if (isOpen(real) || heldElsewhere(real, false))
         return false;
@@ -215,11 +260,11 @@ bool platformDeleteFile(const char16_t* path) {
 }
 
 void platformNotifyHost(void* hostWindow, const char* trackFileName) {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     fakeFiles.notifications.push_back({hostWindow, trackFileName});
 }
 
 LocalTime platformLocalTime() {
-    std::lock_guard<std::mutex> hold(lock);
+    FakeCall call;
     return fakeFiles.now;
 }

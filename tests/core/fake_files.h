@@ -27,7 +27,10 @@ struct FakeFiles {
     bool failReplace = false;
     // Flushes succeed without waiting for the disk (benchmarks: an append without its barrier).
     bool flushDoesNothing = false;
+    // Every flush fails (what was written may or may not be on the disk).
+    bool failFlush = false;
 
+    int64_t bytesRead = 0;  // by every read since the reset
     LocalTime now{};  // what platformLocalTime gives
     std::vector<std::string> opened;  // the real path of every open tried, in order
     std::vector<HostNotification> notifications;
@@ -46,6 +49,10 @@ std::string realPath(const char16_t* path);
 void holdFile(const char16_t* path, int opens = -1);
 void releaseFile(const char16_t* path);
 
+// True on the thread that is inside one of the fake's functions: a test that makes allocations
+// fail makes only the module's fail, not the fake's own bookkeeping.
+bool insideFakeFiles();
+
 // Number of handles still open: a test checks that the module closed what it opened.
 int openFileCount();
 
@@ -56,3 +63,6 @@ void removeTestRoot(const std::string& root);
 bool realFileExists(const char16_t* path);
 std::vector<uint8_t> readRealFile(const char16_t* path);
 void writeRealFile(const char16_t* path, const std::vector<uint8_t>& bytes);
+// Sets the last-write time that platformFileStamp gives (nanoseconds), as a writer on a file
+// system with a coarse clock would leave it.
+void setRealFileLastWrite(const char16_t* path, uint64_t lastWrite);

@@ -25,12 +25,14 @@ void skipText(FileHandle file) {
 
 }  // namespace
 
-void literalAppendTrackPoint(const char16_t* name, const LocalTime& t, int32_t latitude,
+void literalAppendTrackPoint(const char* name, const LocalTime& t, int32_t latitude,
                              int32_t longitude, int32_t iconIndex) {
     ModuleState& m = moduleState;
     char date[64];
     std::snprintf(date, sizeof date, "(%ld.%ld.%ld).way", long(t.month), long(t.day), long(t.year));
-    std::u16string path = std::u16string(m.documentsFolder) + u"\\" + name;
+    char16_t wideName[600];
+    copyToWide(name, wideName);
+    std::u16string path = std::u16string(m.documentsFolder) + u"\\" + wideName;
     for (const char* d = date; *d; ++d)
         path += char16_t(*d);
 

@@ -9,5 +9,5 @@
 
 #include "module/platform.h"
 
-void literalAppendTrackPoint(const char16_t* name, const LocalTime& receivedAt, int32_t latitude,
+void literalAppendTrackPoint(const char* name, const LocalTime& receivedAt, int32_t latitude,
                              int32_t longitude, int32_t iconIndex);

@@ -13,9 +13,14 @@ lorvane_core_test(server_link_test core/server_link_test.cpp)
 lorvane_core_test(gpsd_stream_test core/gpsd_stream_test.cpp LIBS gpsdriver_core)
 
 # --- tracklog and lists ---
-lorvane_core_test(track_file_test core/track_file_test.cpp)
-lorvane_core_test(track_file_differential_test core/track_file_differential_test.cpp
+lorvane_core_test(track_file_test core/track_file_test.cpp core/track_bytes.cpp)
+lorvane_core_test(track_file_differential_test core/track_file_differential_test.cpp core/track_bytes.cpp
                   core/literal_track_append.cpp)
+# Replaces the global operator new, so it is a binary of its own; not under ThreadSanitizer, whose
+# runtime defines operator new itself (the test has no threads to watch anyway).
+if(NOT LORVANE_SANITIZE MATCHES "thread")
+    lorvane_core_test(track_file_alloc_test core/track_file_alloc_test.cpp core/track_bytes.cpp)
+endif()
 lorvane_core_test(list_files_test core/list_files_test.cpp)
 
 # --- number entry ---

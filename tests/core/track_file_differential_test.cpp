@@ -1,6 +1,7 @@
-// The module's append (one read, only the changes written) against the literal append of
-// literal_track_append.cpp (a read call per field, every symbol written back) on generated
-// files: both must leave the same bytes, append after append.
+// The module's append (a remembered file checked, any other walked in chunks, only the changes
+// written) against the literal append of literal_track_append.cpp (a read call per field, every
+// symbol written back) on generated files: both must leave the same bytes, append after append,
+// also when other programs change the file between two appends.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,57 +13,58 @@
 #include "tests/core/fake_files.h"
 #include "tests/core/fake_platform.h"
 #include "tests/core/literal_track_append.h"
+#include "tests/core/track_bytes.h"
 #include "tracklog/track_file.h"
+#include "tracklog/track_format.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using Bytes = TrackBytes;
 
 const char16_t kPath[] = u"\\My Documents\\Truck 7(12.8.2002).way";
 
-void put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(uint8_t(v >> (8 * i)));
-}
-
-// Text of `length` non-zero bytes.
-void putText(Bytes& b, std::mt19937& random, size_t length) {
-    for (size_t i = 0; i < length; ++i)
-        b.push_back(uint8_t(1 + random() % 255));
-    b.push_back(0);
-}
-
 // A sound track file as another program might have written it: any header, names from empty to
 // a few thousand bytes, records with and without symbols, symbols of every kind.
-Bytes generatedFile(std::mt19937& random, int records) {
+// Text of `length` non-zero bytes.
+std::string randomText(std::mt19937& random, size_t length) {
+    std::string text;
+    for (size_t i = 0; i < length; ++i)
+        text.push_back(char(1 + random() % 255));
+    return text;
+}
+
+TrackRecordFields randomRecord(std::mt19937& random) {
     const uint32_t symbols[] = {0,  1,  17,   23,         24,         25,
                                 29, 30, 1000, 0x7FFFFFFF, 0x80000000, 0xFFFFFFFF};
     const size_t nameLengths[] = {0, 1, 9, 40, 255, 256, 3000};
-    Bytes b;
+    TrackRecordFields r;
+    r.name = randomText(random, nameLengths[random() % 7]);
+    r.comment = randomText(random, random() % 3 == 0 ? 0 : 32);
+    r.longitude = int32_t(random());
+    r.latitude = int32_t(random());
+    for (uint8_t& byte : r.shortTexts)
+        byte = uint8_t(random());
+    r.word = uint32_t(random());
+    r.symbolFlag = random() % 4 == 0 ? 0 : uint8_t(1 + random() % 255);
+    r.symbol = symbols[random() % 12];
+    return r;
+}
+
+Bytes generatedFile(std::mt19937& random, int records) {
+    Bytes head;
     for (int i = 0; i < 64; ++i)
-        b.push_back(uint8_t(random()));
-    put32(b, uint32_t(records));
-    for (int i = 0; i < records; ++i) {
-        putText(b, random, nameLengths[random() % 7]);
-        putText(b, random, random() % 3 == 0 ? 0 : 32);
-        for (int j = 0; j < 20; ++j)
-            b.push_back(uint8_t(random()));
-        uint8_t flag = random() % 4 == 0 ? 0 : uint8_t(1 + random() % 255);
-        b.push_back(flag);
-        if (flag != 0)
-            put32(b, symbols[random() % 12]);
-    }
-    return b;
+        head.push_back(uint8_t(random()));
+    appendLe32(head, uint32_t(records));
+    std::vector<TrackRecordFields> list;
+    for (int i = 0; i < records; ++i)
+        list.push_back(randomRecord(random));
+    return trackBytes(head, list);
 }
 
 class Differential : public testing::Test {
   protected:
     void SetUp() override {
-        resetFakePlatform();
-        root = makeTestRoot();
-        resetFakeFiles(root);
-        std::u16string folder = u"\\My Documents";
-        std::copy(folder.begin(), folder.end(), moduleState.documentsFolder);
+        root = startTrackFiles();
     }
     void TearDown() override { removeTestRoot(root); }
 
@@ -86,13 +88,13 @@ class Differential : public testing::Test {
         }
     }
 
-    using Append = void (*)(const char16_t*, const LocalTime&, int32_t, int32_t, int32_t);
+    using Append = void (*)(const char*, const LocalTime&, int32_t, int32_t, int32_t);
     static Bytes afterAppend(bool exists, const Bytes& file, Append append, const LocalTime& at,
                              const int32_t* coordinates, int32_t icon) {
         std::filesystem::remove(realPath(kPath));
         if (exists)
             writeRealFile(kPath, file);
-        append(u"Truck 7", at, coordinates[0], coordinates[1], icon);
+        append("Truck 7", at, coordinates[0], coordinates[1], icon);
         return readRealFile(kPath);
     }
 
@@ -116,6 +118,135 @@ TEST_F(Differential, NewEmptyAndShortFilesEndTheSame) {
     Bytes countZero(68, 0x44);
     std::fill(countZero.begin() + 64, countZero.end(), 0);
     expectSameAsLiteral(&countZero, "a header and the count 0");
+}
+
+// ---- Other programs between two appends ----
+
+const char16_t kLiteralPath[] = u"\\Literal\\Truck 7(12.8.2002).way";
+
+// The offsets of the symbol numbers of the whole records, oldest first.
+std::vector<size_t> symbolOffsets(const Bytes& file) {
+    TrackWalk walk = walkTrackFile(file.data(), file.size(), nullptr);
+    ByteReader in = byteReader(file.data(), file.size(), kTrackRecordsOffset);
+    std::vector<size_t> offsets;
+    TrackRecord record;
+    for (int32_t i = 0; i < walk.wholeRecords && readTrackRecord(in, &record); ++i) {
+        if (record.symbolOffset != 0)
+            offsets.push_back(record.symbolOffset);
+    }
+    return offsets;
+}
+
+// Where record `n` (from 0) ends, or the head's end for 0.
+size_t endOfRecords(const Bytes& file, int32_t n) {
+    ByteReader in = byteReader(file.data(), file.size(), kTrackRecordsOffset);
+    TrackRecord record;
+    for (int32_t i = 0; i < n && readTrackRecord(in, &record); ++i) {
+    }
+    return in.position;
+}
+
+// What another program does to a file between two of the module's appends, and whether its
+// clock has moved on since the module's last write (false: within the same step of a coarse
+// clock, so the file's last-write time is as the module left it).
+struct OutsideChange {
+    const char* what;
+    bool clockMoved;
+    Bytes (*change)(const Bytes& file, std::mt19937& random);
+};
+
+const OutsideChange kChanges[] = {
+    {"records appended by another writer", false,
+     [](const Bytes& file, std::mt19937& random) {
+         Bytes b = file;
+         int32_t count = int32_t(getLe32(b.data() + kTrackCountOffset));
+         int32_t added = int32_t(1 + random() % 3);
+         for (int32_t i = 0; i < added; ++i)
+             appendTrackRecord(b, randomRecord(random));
+         putLe32(b.data() + kTrackCountOffset, uint32_t(count + added));
+         return b;
+     }},
+    {"the file cut short after one of its records", false,
+     [](const Bytes& file, std::mt19937& random) {
+         int32_t count = int32_t(getLe32(file.data() + kTrackCountOffset));
+         int32_t keep = int32_t(random() % uint32_t(count));
+         Bytes b(file.begin(), file.begin() + ptrdiff_t(endOfRecords(file, keep)));
+         putLe32(b.data() + kTrackCountOffset, uint32_t(keep));
+         return b;
+     }},
+    {"an older point's symbol rewritten", true,
+     [](const Bytes& file, std::mt19937& random) {
+         Bytes b = file;
+         std::vector<size_t> symbols = symbolOffsets(b);
+         if (symbols.size() > 1)
+             putLe32(b.data() + symbols[random() % (symbols.size() - 1)], 24 + random() % 6);
+         return b;
+     }},
+    {"the newest point demoted and an older one made the newest", false,
+     [](const Bytes& file, std::mt19937& random) {
+         Bytes b = file;
+         std::vector<size_t> symbols = symbolOffsets(b);
+         putLe32(b.data() + b.size() - 4, kTrackPointSymbol);
+         if (symbols.size() > 1)
+             putLe32(b.data() + symbols[random() % (symbols.size() - 1)], 27);
+         return b;
+     }},
+    {"a rewrite of the same size", true,
+     [](const Bytes& file, std::mt19937& random) {
+         Bytes b = file;
+         for (size_t i = 0; i < 16; ++i)
+             b[random() % 64] = uint8_t(random());
+         std::vector<size_t> symbols = symbolOffsets(b);
+         for (size_t at : symbols)
+             putLe32(b.data() + at, random() % 2 ? 29 : 5);
+         return b;
+     }},
+    {"the file replaced by another", false,
+     [](const Bytes&, std::mt19937& random) { return generatedFile(random, int(random() % 30)); }},
+};
+
+void changeOutside(const char16_t* path, const OutsideChange& change, std::mt19937 random) {
+    FileStamp before{};
+    ASSERT_TRUE(platformFileStamp(path, &before));
+    Bytes changed = change.change(readRealFile(path), random);
+    std::filesystem::remove(realPath(path));
+    writeRealFile(path, changed);
+    setRealFileLastWrite(path, before.lastWrite + (change.clockMoved ? 1000000000u : 0u));
+}
+
+TEST_F(Differential, FilesChangedByOthersBetweenAppendsEndTheSame) {
+    std::filesystem::create_directories(realPath(u"\\Literal"));
+    const std::u16string moduleFolder = u"\\My Documents", literalFolder = u"\\Literal";
+    auto append = [&](int step) {
+        LocalTime at{2002, 12, 0, 8, uint16_t(9 + step % 12), uint16_t(step % 60), 7, 0};
+        std::copy(literalFolder.c_str(), literalFolder.c_str() + literalFolder.size() + 1,
+                  moduleState.documentsFolder);
+        literalAppendTrackPoint("Truck 7", at, 12 + step, -34 - step, step % 6);
+        std::copy(moduleFolder.c_str(), moduleFolder.c_str() + moduleFolder.size() + 1,
+                  moduleState.documentsFolder);
+        appendTrackPoint("Truck 7", at, 12 + step, -34 - step, step % 6);
+    };
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        std::mt19937 random(seed);
+        Bytes start = generatedFile(random, int(random() % 40));
+        writeRealFile(kPath, start);
+        writeRealFile(kLiteralPath, start);
+        append(0);
+        ASSERT_EQ(readRealFile(kPath), readRealFile(kLiteralPath)) << "seed " << seed;
+        for (int step = 1; step <= 16; ++step) {
+            std::string what = "an append with no change between";
+            if (random() % 3 != 0) {
+                const OutsideChange& change = kChanges[random() % std::size(kChanges)];
+                unsigned changeSeed = random();
+                changeOutside(kPath, change, std::mt19937(changeSeed));
+                changeOutside(kLiteralPath, change, std::mt19937(changeSeed));
+                what = change.what;
+            }
+            append(step);
+            ASSERT_EQ(readRealFile(kPath), readRealFile(kLiteralPath))
+                << "seed " << seed << ", step " << step << ": " << what;
+        }
+    }
 }
 
 }  // namespace

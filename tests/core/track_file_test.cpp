@@ -12,68 +12,18 @@
 #include "module/module_state.h"
 #include "tests/core/fake_files.h"
 #include "tests/core/fake_platform.h"
+#include "tests/core/track_bytes.h"
 #include "tracklog/track_file.h"
 #include "tracklog/track_format.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using Bytes = TrackBytes;
+using Rec = TrackRecordFields;
 
 const LocalTime kDec8{2002, 12, 0, 8, 14, 5, 9, 0};
 const char16_t kTruck7Path[] = u"\\My Documents\\Truck 7(12.8.2002).way";
 int hostWindow;  // its address stands for the host's window
-
-void put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(uint8_t(v >> (8 * i)));
-}
-
-Bytes newHeader(int32_t count) {
-    Bytes b(64, 0);
-    b[18] = 0x02;
-    b[19] = 0x10;
-    b[20] = 0x01;
-    put32(b, uint32_t(count));
-    return b;
-}
-
-// One record as a file holds it; symbolFlag 0 leaves the symbol out.
-struct Rec {
-    std::string name;
-    std::string comment = "Address: Unknown  Time: 14:05:09";
-    int32_t longitude = -340;
-    int32_t latitude = 120;
-    uint8_t symbolFlag = 1;
-    uint32_t symbol = 26;
-};
-
-void putRecord(Bytes& b, const Rec& r) {
-    b.insert(b.end(), r.name.begin(), r.name.end());
-    b.push_back(0);
-    b.insert(b.end(), r.comment.begin(), r.comment.end());
-    b.push_back(0);
-    put32(b, uint32_t(r.longitude));
-    put32(b, uint32_t(r.latitude));
-    b.insert(b.end(), 8, 0);
-    put32(b, 1);
-    b.push_back(r.symbolFlag);
-    if (r.symbolFlag != 0)
-        put32(b, r.symbol);
-}
-
-Rec rec(std::string name, uint32_t symbol = 26, uint8_t symbolFlag = 1) {
-    Rec r;
-    r.name = std::move(name);
-    r.symbol = symbol;
-    r.symbolFlag = symbolFlag;
-    return r;
-}
-
-Bytes trackFile(Bytes head, const std::vector<Rec>& records) {
-    for (const Rec& r : records)
-        putRecord(head, r);
-    return head;
-}
 
 std::vector<std::string> filesIn(const std::string& folder) {
     std::vector<std::string> names;
@@ -85,11 +35,7 @@ std::vector<std::string> filesIn(const std::string& folder) {
 class TrackFile : public testing::Test {
   protected:
     void SetUp() override {
-        resetFakePlatform();
-        root = makeTestRoot();
-        resetFakeFiles(root);
-        std::u16string folder = u"\\My Documents";
-        std::copy(folder.begin(), folder.end(), moduleState.documentsFolder);
+        root = startTrackFiles();
         moduleState.hostWindow = &hostWindow;
     }
     void TearDown() override {
@@ -109,9 +55,9 @@ class TrackFile : public testing::Test {
 };
 
 TEST_F(TrackFile, TheFirstPointOfADayMakesANewFileByteForByte) {
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
 
-    Bytes expected = newHeader(1);
+    Bytes expected = newTrackHead(1);
     // clang-format off
     const uint8_t record[] = {
         'T', 'r', 'u', 'c', 'k', ' ', '7', '.', '1', 0,
@@ -135,15 +81,15 @@ TEST_F(TrackFile, ASecondPointDemotesTheFirstAndKeepsTheHeaderAsFound) {
     for (int i = 0; i < 64; ++i)
         head[i] = uint8_t(0xC0 + i);  // not a new file's header: it must stay as it is
     head[64] = 1;
-    writeRealFile(kTruck7Path, trackFile(head, {{"Truck 7.1"}}));
+    writeRealFile(kTruck7Path, trackBytes(head, {{"Truck 7.1"}}));
 
     LocalTime later = kDec8;
     later.second = 15;
-    appendTrackPoint(u"Truck 7", later, 13, -35, 4);
+    appendTrackPoint("Truck 7", later, 13, -35, 4);
 
     head[64] = 2;
-    Rec second{"Truck 7.2", "Address: Unknown  Time: 14:05:15", -350, 130, 1, 28};
-    EXPECT_EQ(readRealFile(kTruck7Path), trackFile(head, {rec("Truck 7.1", 17), second}));
+    Rec second{"Truck 7.2", "Address: Unknown  Time: 14:05:15", -350, 130, 28};
+    EXPECT_EQ(readRealFile(kTruck7Path), trackBytes(head, {trackRecord("Truck 7.1", 17), second}));
     expectToldOf("Truck 7(12.8.2002).way");
 }
 
@@ -168,57 +114,57 @@ TEST_F(TrackFile, TheWalkDemotesEverySymbolOf24AndAboveAndSkipsRecordsWithoutOne
     std::vector<Rec> before, after;
     for (const auto& row : rows) {
         std::string name = "P." + std::to_string(before.size() + 1);
-        before.push_back(rec(name, row.before, row.flag));
-        after.push_back(rec(name, row.after, row.flag));
+        before.push_back(trackRecord(name, row.before, row.flag));
+        after.push_back(trackRecord(name, row.after, row.flag));
     }
-    writeRealFile(kTruck7Path, trackFile(newHeader(int32_t(before.size())), before));
+    writeRealFile(kTruck7Path, trackBytes(newTrackHead(int32_t(before.size())), before));
 
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 0);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 0);
 
-    after.push_back(rec("Truck 7.13", 24));
-    EXPECT_EQ(readRealFile(kTruck7Path), trackFile(newHeader(13), after));
+    after.push_back(trackRecord("Truck 7.13", 24));
+    EXPECT_EQ(readRealFile(kTruck7Path), trackBytes(newTrackHead(13), after));
 }
 
 TEST_F(TrackFile, AnEmptyFileGetsAZeroHeaderAndAFileWithCountZeroKeepsItsOwn) {
     writeRealFile(kTruck7Path, {});
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     Bytes zeroHead(64, 0);
-    put32(zeroHead, 1);
-    EXPECT_EQ(readRealFile(kTruck7Path), trackFile(zeroHead, {{"Truck 7.1"}}));
+    appendLe32(zeroHead, 1);
+    EXPECT_EQ(readRealFile(kTruck7Path), trackBytes(zeroHead, {{"Truck 7.1"}}));
 
     Bytes ownHead(64, 0x5A);
-    put32(ownHead, 0);
+    appendLe32(ownHead, 0);
     writeRealFile(kTruck7Path, ownHead);
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     ownHead[64] = 1;
-    EXPECT_EQ(readRealFile(kTruck7Path), trackFile(ownHead, {{"Truck 7.1"}}));
+    EXPECT_EQ(readRealFile(kTruck7Path), trackBytes(ownHead, {{"Truck 7.1"}}));
 }
 
 TEST_F(TrackFile, ANewDayStartsANewFileAndLeavesYesterdaysAlone) {
     LocalTime lateOn8{2002, 12, 0, 8, 23, 59, 59, 0};
     LocalTime earlyOn9{2002, 12, 1, 9, 0, 0, 5, 0};
-    appendTrackPoint(u"Truck 7", lateOn8, 12, -34, 2);
+    appendTrackPoint("Truck 7", lateOn8, 12, -34, 2);
     Bytes yesterday = readRealFile(kTruck7Path);
 
-    appendTrackPoint(u"Truck 7", earlyOn9, 12, -34, 2);
+    appendTrackPoint("Truck 7", earlyOn9, 12, -34, 2);
 
     EXPECT_EQ(readRealFile(kTruck7Path), yesterday);
     EXPECT_EQ(readRealFile(u"\\My Documents\\Truck 7(12.9.2002).way"),
-              trackFile(newHeader(1), {{"Truck 7.1", "Address: Unknown  Time: 00:00:05"}}));
+              trackBytes(newTrackHead(1), {{"Truck 7.1", "Address: Unknown  Time: 00:00:05"}}));
     expectToldOf("Truck 7(12.9.2002).way");
 }
 
 TEST_F(TrackFile, TheBaseNameIsEverythingBeforeTheDatesParenthesis) {
     struct {
-        const char16_t* name;
+        const char* name;
         const char16_t* path;
         const char* fileName;
         const char* secondRecord;
     } rows[] = {
-        {u"Van (2)", u"\\My Documents\\Van (2)(12.8.2002).way", "Van (2)(12.8.2002).way",
+        {"Van (2)", u"\\My Documents\\Van (2)(12.8.2002).way", "Van (2)(12.8.2002).way",
          "Van (2).2"},
-        {u"", u"\\My Documents\\(12.8.2002).way", "(12.8.2002).way", ".2"},
-        {u"a)b(c", u"\\My Documents\\a)b(c(12.8.2002).way", "a)b(c(12.8.2002).way", "a)b(c.2"},
+        {"", u"\\My Documents\\(12.8.2002).way", "(12.8.2002).way", ".2"},
+        {"a)b(c", u"\\My Documents\\a)b(c(12.8.2002).way", "a)b(c(12.8.2002).way", "a)b(c.2"},
     };
     for (const auto& row : rows) {
         appendTrackPoint(row.name, kDec8, 12, -34, 2);
@@ -226,47 +172,47 @@ TEST_F(TrackFile, TheBaseNameIsEverythingBeforeTheDatesParenthesis) {
         std::string first(row.secondRecord);
         first.back() = '1';
         EXPECT_EQ(readRealFile(row.path),
-                  trackFile(newHeader(2), {rec(first, 17), {row.secondRecord}}))
+                  trackBytes(newTrackHead(2), {trackRecord(first, 17), {row.secondRecord}}))
             << row.fileName;
         expectToldOf(row.fileName);
     }
 }
 
 TEST_F(TrackFile, ABackslashNamesASubfolderWhichMustExist) {
-    appendTrackPoint(u"fleet\\Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("fleet\\Truck 7", kDec8, 12, -34, 2);
     EXPECT_FALSE(realFileExists(u"\\My Documents\\fleet"));
     expectToldOf("Truck 7(12.8.2002).way");
 
     std::filesystem::create_directories(realPath(u"\\My Documents\\fleet"));
-    appendTrackPoint(u"fleet\\Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("fleet\\Truck 7", kDec8, 12, -34, 2);
     EXPECT_EQ(readRealFile(u"\\My Documents\\fleet\\Truck 7(12.8.2002).way"),
-              trackFile(newHeader(1), {{"Truck 7.1"}}));
+              trackBytes(newTrackHead(1), {{"Truck 7.1"}}));
 }
 
 // Whatever keeps the point from the file, nothing is written and the host is still told.
 TEST_F(TrackFile, WhenNothingCanBeWrittenTheHostIsStillTold) {
-    const Bytes existing = trackFile(newHeader(1), {{"Truck 7.1"}});
+    const Bytes existing = trackBytes(newTrackHead(1), {{"Truck 7.1"}});
     struct Row {
         const char* why;
-        std::u16string name;
+        std::string name;
         int32_t latitude, longitude;
         void (*fault)();
         std::string toldOf;
     } rows[] = {
-        {"held by another program", u"Truck 7", 12, -34, [] { holdFile(kTruck7Path); },
+        {"held by another program", "Truck 7", 12, -34, [] { holdFile(kTruck7Path); },
          "Truck 7(12.8.2002).way"},
-        {"every open fails", u"Truck 7", 12, -34, [] { fakeFiles.failEveryOpen = true; },
+        {"every open fails", "Truck 7", 12, -34, [] { fakeFiles.failEveryOpen = true; },
          "Truck 7(12.8.2002).way"},
-        {"latitude tenfold too large", u"Truck 7", 214748365, -34, [] {}, "Truck 7(12.8.2002).way"},
-        {"longitude tenfold too small", u"Truck 7", 12, -214748365, [] {},
+        {"latitude tenfold too large", "Truck 7", 214748365, -34, [] {}, "Truck 7(12.8.2002).way"},
+        {"longitude tenfold too small", "Truck 7", 12, -214748365, [] {},
          "Truck 7(12.8.2002).way"},
-        {"a colon in the name", u"Truck:7", 12, -34, [] {}, "Truck:7(12.8.2002).way"},
-        {"a question mark in the name", u"Truck?7", 12, -34, [] {}, "Truck?7(12.8.2002).way"},
-        {"a control character in the name", u"Truck\t7", 12, -34, [] {}, "Truck\t7(12.8.2002).way"},
-        {"a path too long", std::u16string(300, u'x'), 12, -34, [] {}, std::string(255, 'x')},
-        {"a name leading out of the documents folder", u"..\\Windows\\zqCDPD", 12, -34, [] {},
+        {"a colon in the name", "Truck:7", 12, -34, [] {}, "Truck:7(12.8.2002).way"},
+        {"a question mark in the name", "Truck?7", 12, -34, [] {}, "Truck?7(12.8.2002).way"},
+        {"a control character in the name", "Truck\t7", 12, -34, [] {}, "Truck\t7(12.8.2002).way"},
+        {"a path too long", std::string(300, 'x'), 12, -34, [] {}, std::string(255, 'x')},
+        {"a name leading out of the documents folder", "..\\Windows\\zqCDPD", 12, -34, [] {},
          "zqCDPD(12.8.2002).way"},
-        {"the same behind a subfolder", u"fleet\\ . \\..\\..\\x", 12, -34, [] {}, "x(12.8.2002).way"},
+        {"the same behind a subfolder", "fleet\\ . \\..\\..\\x", 12, -34, [] {}, "x(12.8.2002).way"},
     };
     for (const Row& row : rows) {
         resetFakeFiles(root);
@@ -284,7 +230,7 @@ TEST_F(TrackFile, WhenNothingCanBeWrittenTheHostIsStillTold) {
 }
 
 TEST_F(TrackFile, TheLargestTenfoldsThatFitAreWritten) {
-    appendTrackPoint(u"Truck 7", kDec8, -214748364, 214748364, 2);
+    appendTrackPoint("Truck 7", kDec8, -214748364, 214748364, 2);
     Bytes file = readRealFile(kTruck7Path);
     TrackWalk walk = walkTrackFile(file.data(), file.size(), nullptr);
     ByteReader in = byteReader(file.data(), file.size(), kTrackRecordsOffset);
@@ -298,24 +244,24 @@ TEST_F(TrackFile, TheLargestTenfoldsThatFitAreWritten) {
 // A file held when the first open is tried and released before the second must not be emptied by
 // the second.
 TEST_F(TrackFile, AFileReleasedBetweenTheTwoOpensIsNeverEmptied) {
-    const Bytes existing = trackFile(newHeader(2), {rec("Truck 7.1", 17), {"Truck 7.2"}});
+    const Bytes existing = trackBytes(newTrackHead(2), {trackRecord("Truck 7.1", 17), {"Truck 7.2"}});
     writeRealFile(kTruck7Path, existing);
     holdFile(kTruck7Path, 1);
 
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     EXPECT_EQ(readRealFile(kTruck7Path), existing);
     expectToldOf("Truck 7(12.8.2002).way");
 
-    appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     EXPECT_EQ(readRealFile(kTruck7Path),
-              trackFile(newHeader(3), {rec("Truck 7.1", 17), rec("Truck 7.2", 17), {"Truck 7.3"}}));
+              trackBytes(newTrackHead(3), {trackRecord("Truck 7.1", 17), trackRecord("Truck 7.2", 17), {"Truck 7.3"}}));
 }
 
 TEST_F(TrackFile, AnIconOutsideZeroToFiveGivesTheSymbolOfIconZero) {
     for (int32_t icon : {-1, 6, 1000, INT32_MIN}) {
         std::filesystem::remove(realPath(kTruck7Path));
-        appendTrackPoint(u"Truck 7", kDec8, 12, -34, icon);
-        EXPECT_EQ(readRealFile(kTruck7Path), trackFile(newHeader(1), {rec("Truck 7.1", 24)}))
+        appendTrackPoint("Truck 7", kDec8, 12, -34, icon);
+        EXPECT_EQ(readRealFile(kTruck7Path), trackBytes(newTrackHead(1), {trackRecord("Truck 7.1", 24)}))
             << "icon " << icon;
     }
 }
@@ -324,11 +270,11 @@ TEST_F(TrackFile, AnIconOutsideZeroToFiveGivesTheSymbolOfIconZero) {
 // record goes right after them and is counted and numbered as the one after them, so the file
 // is sound again for the next append and for any reader.
 TEST_F(TrackFile, AFileThatEndsEarlyIsContinuedAfterItsLastWholeRecord) {
-    const std::vector<Rec> records = {rec("Truck 7.1", 17), rec("Truck 7.2", 0, 0),
-                                      rec("Truck 7.3", 25)};
-    const Bytes sound = trackFile(newHeader(3), records);
-    const size_t record2 = trackFile(newHeader(3), {records[0]}).size();
-    const size_t record3 = trackFile(newHeader(3), {records[0], records[1]}).size();
+    const std::vector<Rec> records = {trackRecord("Truck 7.1", 17), trackRecord("Truck 7.2", 0, 0),
+                                      trackRecord("Truck 7.3", 25)};
+    const Bytes sound = trackBytes(newTrackHead(3), records);
+    const size_t record2 = trackBytes(newTrackHead(3), {records[0]}).size();
+    const size_t record3 = trackBytes(newTrackHead(3), {records[0], records[1]}).size();
     struct Row {
         const char* why;
         size_t keep;       // bytes of `sound` kept
@@ -354,18 +300,18 @@ TEST_F(TrackFile, AFileThatEndsEarlyIsContinuedAfterItsLastWholeRecord) {
         file.insert(file.end(), row.tail.begin(), row.tail.end());
         writeRealFile(kTruck7Path, file);
 
-        appendTrackPoint(u"Truck 7", kDec8, 12, -34, 3);
+        appendTrackPoint("Truck 7", kDec8, 12, -34, 3);
 
         // The header as found, what the file lacks of it zero.
         Bytes head(64, 0);
         std::copy(file.begin(), file.begin() + ptrdiff_t(std::min<size_t>(file.size(), 64)),
                   head.begin());
-        put32(head, uint32_t(row.wholeRecords + 1));
+        appendLe32(head, uint32_t(row.wholeRecords + 1));
         std::vector<Rec> expected(records.begin(), records.begin() + row.wholeRecords);
         for (Rec& r : expected)
             r.symbol = r.symbol >= 24 ? 17 : r.symbol;
-        expected.push_back(rec("Truck 7." + std::to_string(row.wholeRecords + 1), 27));
-        Bytes want = trackFile(head, expected);
+        expected.push_back(trackRecord("Truck 7." + std::to_string(row.wholeRecords + 1), 27));
+        Bytes want = trackBytes(head, expected);
         Bytes got = readRealFile(kTruck7Path);
         ASSERT_GE(got.size(), want.size()) << row.why;
         EXPECT_EQ(Bytes(got.begin(), got.begin() + ptrdiff_t(want.size())), want) << row.why;
@@ -378,8 +324,8 @@ TEST_F(TrackFile, AFileThatEndsEarlyIsContinuedAfterItsLastWholeRecord) {
 }
 
 TEST_F(TrackFile, AWalkSaysWhereATruncatedFileStopsMakingSense) {
-    Bytes file = trackFile(newHeader(3), {{"Truck 7.1"}, {"Truck 7.2"}});
-    size_t record2 = trackFile(newHeader(3), {{"Truck 7.1"}}).size();
+    Bytes file = trackBytes(newTrackHead(3), {{"Truck 7.1"}, {"Truck 7.2"}});
+    size_t record2 = trackBytes(newTrackHead(3), {{"Truck 7.1"}}).size();
     TrackWalk walk = walkTrackFile(file.data(), file.size(), nullptr);
     EXPECT_TRUE(walk.truncated);
     EXPECT_EQ(walk.wholeRecords, 2);
@@ -393,24 +339,32 @@ TEST_F(TrackFile, AWalkSaysWhereATruncatedFileStopsMakingSense) {
 }
 
 // An append cut off after any number of bytes (a full disk, a power loss) leaves a file whose
-// count promises only records that are there, and the next append makes it whole.
+// count promises only records that are there, and the next append makes it whole: also when the
+// cut append is one to a file the module remembers from its append just before.
 TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
+    const Bytes twoPoints =
+        trackBytes(newTrackHead(2), {trackRecord("Truck 7.1", 17), trackRecord("Truck 7.2", 26)});
     struct {
         const char* why;
         bool exists;
         Bytes file;
+        bool appendFirst;  // one whole append before the cut one
+        int atLeast;       // records after the append that follows the cut one
     } starts[] = {
-        {"a new file", false, {}},
-        {"an existing file", true,
-         trackFile(newHeader(2), {rec("Truck 7.1", 17), rec("Truck 7.2", 26)})},
+        {"a new file", false, {}, false, 1},
+        {"an existing file", true, twoPoints, false, 3},
+        {"a file remembered from the append before", true, twoPoints, true, 4},
+        {"a new file remembered from the append before", false, {}, true, 2},
     };
     for (const auto& start : starts) {
         for (int64_t budget = 0;; ++budget) {
             std::filesystem::remove(realPath(kTruck7Path));
             if (start.exists)
                 writeRealFile(kTruck7Path, start.file);
+            if (start.appendFirst)
+                appendTrackPoint("Truck 7", kDec8, 56, -78, 1);
             fakeFiles.writeBudget = budget;
-            appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+            appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
             bool wholeAppend = fakeFiles.writeBudget > 0;
             fakeFiles.writeBudget = -1;
 
@@ -418,13 +372,13 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
             TrackWalk walk = walkTrackFile(cut.data(), cut.size(), nullptr);
             EXPECT_FALSE(walk.truncated) << start.why << ", cut after " << budget << " bytes";
 
-            appendTrackPoint(u"Truck 7", kDec8, 12, -34, 2);
+            appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
             Bytes next = readRealFile(kTruck7Path);
             std::vector<uint64_t> demotions;
             walk = walkTrackFile(next.data(), next.size(), &demotions);
             EXPECT_FALSE(walk.truncated) << start.why << ", cut after " << budget << " bytes";
             EXPECT_EQ(demotions.size(), 1u) << "only the newest point keeps its symbol";
-            EXPECT_GE(walk.wholeRecords, start.exists ? 3 : 1);
+            EXPECT_GE(walk.wholeRecords, start.atLeast) << start.why << ", cut after " << budget;
             if (wholeAppend)
                 break;
         }
@@ -432,3 +386,90 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
 }
 
 }  // namespace
+
+namespace {
+
+// A day of points, as many as a device logs in a few hours.
+Bytes longDay(int32_t records) {
+    std::vector<Rec> points;
+    for (int32_t i = 1; i <= records; ++i)
+        points.push_back(trackRecord("Truck 7." + std::to_string(i), i == records ? 26 : 17));
+    return trackBytes(newTrackHead(records), points);
+}
+
+// The count of a file and whether it walks whole with one newest point at its end.
+int32_t soundCount(const Bytes& file) {
+    std::vector<uint64_t> newest;
+    TrackWalk walk = walkTrackFile(file.data(), file.size(), &newest);
+    bool sound = !walk.truncated && walk.recordsEnd == file.size() && newest.size() == 1 &&
+                 newest[0] + 4 == file.size();
+    return sound ? walk.wholeRecords : -1;
+}
+
+}  // namespace
+
+// The second append to a file left as the first left it reads what proves that (the head and
+// the newest record), not the file; the first, which knows nothing of the file, reads it all.
+TEST_F(TrackFile, AnAppendToAnUnchangedFileReadsAFewHundredBytesWhateverItsSize) {
+    const Bytes day = longDay(20000);
+    writeRealFile(kTruck7Path, day);
+
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+    EXPECT_GE(fakeFiles.bytesRead, int64_t(day.size()));
+
+    fakeFiles.bytesRead = 0;
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+    EXPECT_LE(fakeFiles.bytesRead, 512);
+    EXPECT_EQ(soundCount(readRealFile(kTruck7Path)), 20002);
+}
+
+// Several targets logged in turn each keep their own file's memory; a new day's file is a new
+// file, and yesterday's is left alone.
+TEST_F(TrackFile, TargetsLoggedInTurnKeepTheirFilesApart) {
+    const char* names[] = {"Truck 7", "Van 2", "Bus 9"};
+    for (int round = 0; round < 4; ++round) {
+        for (const char* name : names)
+            appendTrackPoint(name, kDec8, 12 + round, -34, 2);
+    }
+    for (const char* name : names) {
+        std::string path = std::string("\\My Documents\\") + name + "(12.8.2002).way";
+        std::u16string widePath(path.begin(), path.end());
+        Bytes file = readRealFile(widePath.c_str());
+        EXPECT_EQ(soundCount(file), 4) << name;
+    }
+}
+
+// A flush that fails leaves the writes with the system; the count is written all the same, so the
+// record is not lost, and the next append goes on from it.
+TEST_F(TrackFile, AFailedFlushStillCountsTheRecord) {
+    writeRealFile(kTruck7Path, trackBytes(newTrackHead(1), {{"Truck 7.1"}}));
+    fakeFiles.failFlush = true;
+    appendTrackPoint("Truck 7", kDec8, 13, -35, 4);
+    Rec second{"Truck 7.2", "Address: Unknown  Time: 14:05:09", -350, 130, 28};
+    EXPECT_EQ(readRealFile(kTruck7Path),
+              trackBytes(newTrackHead(2), {trackRecord("Truck 7.1", 17), second}));
+    expectToldOf("Truck 7(12.8.2002).way");
+
+    fakeFiles.failFlush = false;
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+    EXPECT_EQ(soundCount(readRealFile(kTruck7Path)), 3);
+}
+
+// A count lowered by another program in the same step of the clock, the size kept: the head
+// tells, and the append goes on after the last counted record, as a walk would.
+TEST_F(TrackFile, ACountChangedInTheSameClockStepIsSeen) {
+    writeRealFile(kTruck7Path, trackBytes(newTrackHead(2), {trackRecord("Truck 7.1", 17),
+                                                           trackRecord("Truck 7.2")}));
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+    FileStamp left{};
+    ASSERT_TRUE(platformFileStamp(kTruck7Path, &left));
+    Bytes file = readRealFile(kTruck7Path);
+    putLe32(file.data() + kTrackCountOffset, 2);
+    writeRealFile(kTruck7Path, file);
+    setRealFileLastWrite(kTruck7Path, left.lastWrite);
+
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+    Bytes want = trackBytes(newTrackHead(3), {trackRecord("Truck 7.1", 17),
+                                              trackRecord("Truck 7.2", 17), {"Truck 7.3"}});
+    EXPECT_EQ(readRealFile(kTruck7Path), want);
+}

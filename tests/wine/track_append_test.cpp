@@ -156,4 +156,35 @@ TEST_F(TrackAppend, AFileHeldByAnotherProgramIsLeftWholeAndTheHostIsStillTold) {
     EXPECT_EQ(countOf(fileBytes()), 2) << "released, the file takes the next position";
 }
 
+// Another program appends a record of its own between two positions, within the same second:
+// the module sees the file changed (its stamp from the Win32 side) and numbers its next record
+// after the stranger's, demoting both earlier newest points.
+TEST_F(TrackAppend, ARecordAppendedByAnotherProgramBetweenTwoPositionsIsCountedOn) {
+    sendPosition(12, -34);
+    waitForNotifications(1);
+    std::vector<unsigned char> bytes = fileBytes();
+    ASSERT_EQ(countOf(bytes), 1);
+
+    const char stranger[] = "Stranger.2\0Address: Unknown  Time: 00:00:00";
+    bytes.insert(bytes.end(), stranger, stranger + sizeof stranger);
+    const unsigned char fixed[] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                   1, 0, 0, 0, 1, 29, 0, 0, 0};
+    bytes.insert(bytes.end(), fixed, fixed + sizeof fixed);
+    bytes[64] = 2;
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    DWORD written = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    CloseHandle(f);
+    ASSERT_EQ(written, bytes.size());
+
+    sendPosition(56, 78);
+    waitForNotifications(2);
+    std::vector<unsigned char> after = fileBytes();
+    ASSERT_GT(after.size(), bytes.size());
+    EXPECT_EQ(countOf(after), 3);
+    EXPECT_STREQ(reinterpret_cast<const char*>(after.data() + bytes.size()), "127.0.0.1.3");
+    EXPECT_EQ(after[bytes.size() - 4], 17) << "the stranger's newest point is demoted";
+}
+
 } // namespace
