@@ -54,22 +54,3 @@ ToolReport tracksToGeoJson(const std::vector<NamedBytes>& files);
 // the tables.
 ToolReport listTables(const std::string& cdpdPath, const std::vector<uint8_t>* cdpd,
                       const std::string& targetPath, const std::vector<uint8_t>* targets);
-
-// ---- Pieces the commands share (also tested on their own) ----
-
-// A value in units of 10^-digits degrees as an exact decimal, "-122.3320708".
-std::string fixedDegrees(int32_t value, int digits);
-
-// 8-bit text from a file as UTF-8: Latin-1, control characters dropped.
-std::string latin1Text(const char* bytes, size_t length);
-
-// Text for XML character data or attribute values, and the inside of a JSON string.
-std::string xmlEscaped(const std::string& utf8);
-std::string jsonEscaped(const std::string& utf8);
-
-// The day in a track file's name: the last part of `path` must end in "(M.D.YYYY).way". False
-// when it does not, or the date is not a real one.
-bool trackFileDay(const std::string& path, int* year, int* month, int* day);
-
-// The time of day in a comment that ends in "Time: HH:MM:SS". False when it does not.
-bool commentTime(const std::string& comment, int* hour, int* minute, int* second);

@@ -10,6 +10,8 @@
 #include "cdpd/cdpd_list.h"
 #include "threeg/target_list.h"
 #include "tools/waytool_core.h"
+#include "tools/waytool_names.h"
+#include "tools/waytool_text.h"
 
 namespace {
 
