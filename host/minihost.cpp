@@ -108,9 +108,12 @@ DWORD WINAPI readCommands(void* mainThread) {
         std::string* command = new std::string(line);
         while (!command->empty() && (command->back() == '\n' || command->back() == '\r'))
             command->pop_back();
+        // Once posted, the command belongs to the main thread, which deletes it when done: decide
+        // whether to go on before handing it over.
+        bool quit = *command == "quit";
         while (!PostThreadMessageW(main, kCommand, 0, reinterpret_cast<LPARAM>(command)))
             Sleep(10);
-        if (*command == "quit")
+        if (quit)
             return 0;
     }
     PostThreadMessageW(main, kCommand, 0, reinterpret_cast<LPARAM>(new std::string("quit")));

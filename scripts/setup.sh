@@ -7,7 +7,7 @@ packages=(
     cmake ninja-build make clang libclang-rt-14-dev googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     wine64 wine xvfb xauth
-    gpsd gpsd-clients python3 iproute2 procps libxml2-utils gpsbabel
+    gpsd gpsd-clients python3 iproute2 procps libxml2-utils gpsbabel tzdata libstb-dev
 )
 
 missing=()

@@ -10,7 +10,16 @@ add_library(waytool_core STATIC
     ${PROJECT_SOURCE_DIR}/tools/waytool_info.cpp
     ${PROJECT_SOURCE_DIR}/tools/waytool_lists.cpp
     ${PROJECT_SOURCE_DIR}/tools/waytool_gpx.cpp
-    ${PROJECT_SOURCE_DIR}/tools/waytool_geojson.cpp)
+    ${PROJECT_SOURCE_DIR}/tools/waytool_geojson.cpp
+    ${PROJECT_SOURCE_DIR}/tools/waytool_kml.cpp
+    ${PROJECT_SOURCE_DIR}/tools/local_time.cpp)
+# The zone's offsets: the system's time-zone database on Linux; Windows has none (see
+# time_zone_win.cpp).
+if(WIN32)
+    target_sources(waytool_core PRIVATE ${PROJECT_SOURCE_DIR}/tools/time_zone_win.cpp)
+else()
+    target_sources(waytool_core PRIVATE ${PROJECT_SOURCE_DIR}/tools/time_zone_posix.cpp)
+endif()
 target_link_libraries(waytool_core PUBLIC lorvane_core)
 lorvane_warnings(waytool_core)
 

@@ -18,7 +18,7 @@ std::string jsonTime(const Point& point) {
 
 // The track as a LineString; fewer than two points make no line, so the feature keeps its
 // properties with a null geometry (its one point is still there as the newest-point feature).
-std::string geoJsonTrack(const Track& track) {
+std::string geoJsonTrack(const Track& track, const ExportOptions& options) {
     std::string coordinates, names, times;
     for (size_t i = 0; i < track.points.size(); ++i) {
         const char* comma = i == 0 ? "" : ", ";
@@ -34,6 +34,7 @@ std::string geoJsonTrack(const Track& track) {
            ", \"properties\": {\"name\": " + jsonString(track.title) +
            ", \"file\": " + jsonString(track.fileName) +
            ", \"date\": " + (track.date.empty() ? "null" : jsonString(track.date)) +
+           ", \"description\": " + jsonString(trackDescription(track, options)) +
            ", \"pointNames\": [" + names + "], \"times\": [" + times + "]}}";
 }
 
@@ -49,15 +50,15 @@ std::string geoJsonNewest(const Track& track) {
 
 }  // namespace
 
-ToolReport tracksToGeoJson(const std::vector<NamedBytes>& files) {
+ToolReport tracksToGeoJson(const std::vector<NamedBytes>& files, const ExportOptions& options) {
     ToolReport report;
     std::vector<Track> tracks;
-    if (!readTracks(files, &tracks, report))
+    if (!readTracks(files, options, &tracks, report))
         return report;
 
     std::vector<std::string> features;
     for (const Track& track : tracks) {
-        features.push_back(geoJsonTrack(track));
+        features.push_back(geoJsonTrack(track, options));
         if (!track.points.empty())
             features.push_back(geoJsonNewest(track));
     }

@@ -24,10 +24,10 @@ void gpxPoint(std::string& out, const char* element, const char* indent, const P
 
 }  // namespace
 
-ToolReport tracksToGpx(const std::vector<NamedBytes>& files) {
+ToolReport tracksToGpx(const std::vector<NamedBytes>& files, const ExportOptions& options) {
     ToolReport report;
     std::vector<Track> tracks;
-    if (!readTracks(files, &tracks, report))
+    if (!readTracks(files, options, &tracks, report))
         return report;
 
     std::string& out = report.text;
@@ -41,10 +41,14 @@ ToolReport tracksToGpx(const std::vector<NamedBytes>& files) {
     }
     for (const Track& track : tracks) {
         out += "  <trk>\n    <name>" + xmlEscaped(track.title) + "</name>\n    <desc>" +
-               xmlEscaped(track.fileName) + "</desc>\n    <trkseg>\n";
-        for (const Point& point : track.points)
-            gpxPoint(out, "trkpt", "      ", point);
-        out += "    </trkseg>\n  </trk>\n";
+               xmlEscaped(trackDescription(track, options)) + "</desc>\n";
+        for (const Segment& segment : trackSegments(track, options.gapMinutes)) {
+            out += "    <trkseg>\n";
+            for (size_t i = segment.first; i < segment.end; ++i)
+                gpxPoint(out, "trkpt", "      ", track.points[i]);
+            out += "    </trkseg>\n";
+        }
+        out += "  </trk>\n";
     }
     out += "</gpx>\n";
     return report;

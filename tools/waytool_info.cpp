@@ -37,7 +37,7 @@ std::string hexBytes(const uint8_t* bytes, size_t count) {
 }
 
 std::string recordLine(int32_t index, const TrackRecord& record) {
-    Point point = pointFrom(record, "");
+    Point point = pointFrom(record);
     std::string line = "record " + number(index + 1) + " at offset " +
                        number(static_cast<int64_t>(record.offset)) + ": \"" + point.name +
                        "\"  \"" + point.comment + "\"  latitude " +
