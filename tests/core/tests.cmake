@@ -40,5 +40,9 @@ foreach(check schema gpsbabel cli)
                      $<TARGET_FILE:waytool> ${PROJECT_SOURCE_DIR}/tests/data/gpx-1.1-subset.xsd)
 endforeach()
 
+# --- the demo's town: its routes, and the host's map of it ---
+add_test(NAME town.routes COMMAND bash ${PROJECT_SOURCE_DIR}/tests/tools/town_routes.sh
+                                  ${PROJECT_SOURCE_DIR})
+
 # --- cdpd dialogs ---
 lorvane_core_test(cdpd_setup_test core/cdpd_setup_test.cpp)
