@@ -48,24 +48,21 @@ std::string geoJsonNewest(const Track& track) {
            ", \"symbol\": " + (point.hasSymbol ? number(point.symbol) : "null") + "}}";
 }
 
-}  // namespace
-
-ToolReport tracksToGeoJson(const std::vector<NamedBytes>& files, const ExportOptions& options) {
-    ToolReport report;
-    std::vector<Track> tracks;
-    if (!readTracks(files, options, &tracks, report))
-        return report;
-
+void writeGeoJson(const std::vector<Track>& tracks, const ExportOptions& options, std::string& out) {
     std::vector<std::string> features;
     for (const Track& track : tracks) {
         features.push_back(geoJsonTrack(track, options));
         if (!track.points.empty())
             features.push_back(geoJsonNewest(track));
     }
-    std::string& out = report.text;
     out += "{\"type\": \"FeatureCollection\", \"features\": [\n";
     for (size_t i = 0; i < features.size(); ++i)
         out += features[i] + (i + 1 < features.size() ? ",\n" : "\n");
     out += "]}\n";
-    return report;
+}
+
+}  // namespace
+
+ToolReport tracksToGeoJson(const std::vector<NamedBytes>& files, const ExportOptions& options) {
+    return exportTracks(files, options, writeGeoJson);
 }

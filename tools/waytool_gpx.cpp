@@ -22,15 +22,7 @@ void gpxPoint(std::string& out, const char* element, const char* indent, const P
     out += std::string("</") + element + ">\n";
 }
 
-}  // namespace
-
-ToolReport tracksToGpx(const std::vector<NamedBytes>& files, const ExportOptions& options) {
-    ToolReport report;
-    std::vector<Track> tracks;
-    if (!readTracks(files, options, &tracks, report))
-        return report;
-
-    std::string& out = report.text;
+void writeGpx(const std::vector<Track>& tracks, const ExportOptions& options, std::string& out) {
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<gpx xmlns=\"http://www.topografix.com/GPX/1/1\" version=\"1.1\" "
            "creator=\"waytool\">\n";
@@ -51,5 +43,10 @@ ToolReport tracksToGpx(const std::vector<NamedBytes>& files, const ExportOptions
         out += "  </trk>\n";
     }
     out += "</gpx>\n";
-    return report;
+}
+
+}  // namespace
+
+ToolReport tracksToGpx(const std::vector<NamedBytes>& files, const ExportOptions& options) {
+    return exportTracks(files, options, writeGpx);
 }

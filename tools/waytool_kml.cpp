@@ -69,15 +69,7 @@ void linePlacemark(std::string& out, const Track& track, const ExportOptions& op
     out += "      </MultiGeometry>\n    </Placemark>\n";
 }
 
-}  // namespace
-
-ToolReport tracksToKml(const std::vector<NamedBytes>& files, const ExportOptions& options) {
-    ToolReport report;
-    std::vector<Track> tracks;
-    if (!readTracks(files, options, &tracks, report))
-        return report;
-
-    std::string& out = report.text;
+void writeKml(const std::vector<Track>& tracks, const ExportOptions& options, std::string& out) {
     out += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
            "<kml xmlns=\"http://www.opengis.net/kml/2.2\">\n  <Document>\n"
            "    <name>waytool</name>\n";
@@ -89,5 +81,10 @@ ToolReport tracksToKml(const std::vector<NamedBytes>& files, const ExportOptions
     for (const Track& track : tracks)
         linePlacemark(out, track, options);
     out += "  </Document>\n</kml>\n";
-    return report;
+}
+
+}  // namespace
+
+ToolReport tracksToKml(const std::vector<NamedBytes>& files, const ExportOptions& options) {
+    return exportTracks(files, options, writeKml);
 }

@@ -96,15 +96,19 @@ bool readTrack(const NamedBytes& file, const TimeZone& zone, Track* track,
 
 }  // namespace
 
-bool readTracks(const std::vector<NamedBytes>& files, const ExportOptions& options,
-                std::vector<Track>* tracks, ToolReport& report) {
+ToolReport exportTracks(const std::vector<NamedBytes>& files, const ExportOptions& options,
+                        TrackWriter write) {
+    ToolReport report;
+    std::vector<Track> tracks;
     for (const NamedBytes& file : files) {
         Track track;
         std::string error;
         if (readTrack(file, *options.zone, &track, report.warnings, &error))
-            tracks->push_back(std::move(track));
+            tracks.push_back(std::move(track));
         else
             report.errors.push_back(error);
     }
-    return report.errors.empty();
+    if (report.errors.empty())
+        write(tracks, options, report.text);
+    return report;
 }

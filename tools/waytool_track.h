@@ -35,11 +35,14 @@ struct Track {
 // A record's point; its time stays empty (`info` shows records as they lie).
 Point pointFrom(const TrackRecord& record);
 
-// Reads every file, its times taken in `options.zone`; false when any is damaged or has a point off
-// the earth (each one an error in `report`). Trailing bytes after the count's records (an append
-// cut off) are not a fault.
-bool readTracks(const std::vector<NamedBytes>& files, const ExportOptions& options,
-                std::vector<Track>* tracks, ToolReport& report);
+// An export: reads every file, its times taken in `options.zone`, and when all are sound has
+// `write` put the document into the report's text. A file that is damaged or has a point off the
+// earth is an error in the report, and then nothing is written. Trailing bytes after the count's
+// records (an append cut off) are not a fault.
+using TrackWriter = void (*)(const std::vector<Track>& tracks, const ExportOptions& options,
+                             std::string& out);
+ToolReport exportTracks(const std::vector<NamedBytes>& files, const ExportOptions& options,
+                        TrackWriter write);
 
 // The track's segments as [first, end) ranges of its points: a new one starts where two points
 // lie more than `gapMinutes` apart (points without a time never split). A track without points

@@ -12,7 +12,8 @@ python3 "$root/tools/make_route.py" --town "$root/tools/town/town.txt" "$work" 2
 for made in "$work"/*.nmea; do
     name=$(basename "$made")
     cmp -s "$made" "$root/tests/data/$name" ||
-        { echo "FAILED: tests/data/$name is not what the town makes (run make_route.py --town)"; exit 1; }
+        { echo "FAILED: tests/data/$name is not what the town makes (make_route.py --town)"
+          exit 1; }
 done
 python3 - "$work"/*.nmea <<'PY'
 import math, sys

@@ -166,7 +166,8 @@ PY
     # The two points lie 51 seconds apart: a gap of one minute keeps them together.
     expect 0 "<time>2002-12-08T22:06:00Z</time>" \
         "$waytool" gpx --gap 1 --tz America/Los_Angeles "Truck 7(12.8.2002).way"
-    [ "$(grep -c '<trkseg>' output.txt)" = 1 ] || { echo "FAILED: --gap 1 split the track"; exit 1; }
+    [ "$(grep -c '<trkseg>' output.txt)" = 1 ] ||
+        { echo "FAILED: --gap 1 split the track"; exit 1; }
     ;;
 *)
     echo "usage: waytool_formats.sh schema|gpsbabel|cli WAYTOOL XSD"
