@@ -120,13 +120,6 @@ std::vector<uint8_t> readFile(const std::wstring& path) {
     return bytes;
 }
 
-std::wstring widen(const std::string& text) {
-    std::wstring wide;
-    for (unsigned char c : text)
-        wide.push_back(c);
-    return wide;
-}
-
 std::string narrow(const std::wstring& text) {
     std::string s;
     for (wchar_t c : text)

@@ -1,5 +1,7 @@
 #include "host/map_view_win.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 
 #include "host/map_labels.h"
@@ -13,13 +15,6 @@ const COLORREF kRoadEdge = RGB(200, 192, 176);
 const COLORREF kRoad = RGB(255, 255, 255);
 const COLORREF kStreetText = RGB(120, 108, 92);
 const COLORREF kText = RGB(40, 40, 40);
-
-std::wstring widen(const std::string& text) {
-    std::wstring wide;
-    for (unsigned char c : text)
-        wide.push_back(c);
-    return wide;
-}
 
 int iconOf(const MapTrack& track) {
     return track.icon >= 0 && track.icon < 6 ? track.icon : 0;
@@ -132,41 +127,69 @@ LabelBox paintScaleBar(HDC dc, const MapProjection& projection, const RECT& map,
     return {back.left, back.top, back.right, back.bottom};
 }
 
+// Small boxes along each track's line, so that no street name is written across a track.
+std::vector<LabelBox> lineBoxes(const std::vector<std::vector<POINT>>& lines) {
+    std::vector<LabelBox> boxes;
+    for (const std::vector<POINT>& line : lines) {
+        for (size_t i = 0; i + 1 < line.size(); ++i) {
+            int dx = line[i + 1].x - line[i].x, dy = line[i + 1].y - line[i].y;
+            int steps = std::max(std::abs(dx), std::abs(dy)) / 3 + 1;
+            for (int k = 0; k <= steps; ++k) {
+                int x = line[i].x + dx * k / steps, y = line[i].y + dy * k / steps;
+                boxes.push_back({x - 3, y - 3, x + 4, y + 4});
+            }
+        }
+    }
+    return boxes;
+}
+
+void paintTrackLabel(HDC dc, const LabelBox& b, const MapTrack& track, const Fonts& fonts) {
+    HBRUSH fill = CreateSolidBrush(RGB(255, 255, 250));
+    HPEN edge = CreatePen(PS_SOLID, 1, kTrackColours[iconOf(track)]);
+    HGDIOBJ oldBrush = SelectObject(dc, fill), oldPen = SelectObject(dc, edge);
+    Rectangle(dc, b.left, b.top, b.right, b.bottom);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(fill);
+    DeleteObject(edge);
+    text(dc, fonts.bold, kText, b.left + 4, b.top + 2, widen(track.name));
+}
+
+// The tracks' names first, beside their newest points, clear of every icon; then the streets'
+// names where they cover neither those nor a track's line.
 void paintLabels(HDC dc, const MapProjection& projection, const RECT& map, const MapView& view,
-                 const std::vector<POINT>& newest, LabelBox scale, const Fonts& fonts) {
-    std::vector<LabelRequest> requests;
+                 const std::vector<std::vector<POINT>>& lines, LabelBox scale,
+                 const Fonts& fonts) {
+    LabelBox area{map.left, map.top, map.right, map.bottom};
+    std::vector<LabelRequest> names;
     std::vector<LabelBox> obstacles = {scale};
     for (size_t i = 0; i < view.tracks.size(); ++i) {
+        POINT newest = lines[i].back();
         SIZE size = textSize(dc, fonts.bold, widen(view.tracks[i].name));
-        requests.push_back({newest[i].x, newest[i].y, size.cx + 8, size.cy + 4, 11});
-        obstacles.push_back({newest[i].x - 9, newest[i].y - 9, newest[i].x + 9, newest[i].y + 9});
+        names.push_back({newest.x, newest.y, size.cx + 8, size.cy + 4, 11});
+        obstacles.push_back({newest.x - 9, newest.y - 9, newest.x + 9, newest.y + 9});
     }
-    std::vector<POINT> middles;
+    std::vector<LabelPlace> placed = placeLabels(names, obstacles, area);
+    for (size_t i = 0; i < placed.size(); ++i) {
+        if (placed[i].placed) {
+            paintTrackLabel(dc, placed[i].box, view.tracks[i], fonts);
+            obstacles.push_back(placed[i].box);
+        }
+    }
+
+    std::vector<LabelBox> lineObstacles = lineBoxes(lines);
+    obstacles.insert(obstacles.end(), lineObstacles.begin(), lineObstacles.end());
+    std::vector<LabelRequest> streets;
     for (const TownStreet& street : view.streets) {
         POINT middle = streetMiddle(pixels(projection, street.points, map));
         SIZE size = textSize(dc, fonts.italic, widen(street.name));
-        requests.push_back({middle.x, middle.y, size.cx, size.cy, 6});
+        streets.push_back({middle.x, middle.y, size.cx, size.cy, 6});
     }
-    LabelBox area{map.left, map.top, map.right, map.bottom};
-    std::vector<LabelPlace> places = placeLabels(requests, obstacles, area);
-    for (size_t i = 0; i < places.size(); ++i) {
-        if (!places[i].placed)
-            continue;
-        const LabelBox& b = places[i].box;
-        if (i < view.tracks.size()) {
-            HBRUSH fill = CreateSolidBrush(RGB(255, 255, 250));
-            HPEN edge = CreatePen(PS_SOLID, 1, kTrackColours[iconOf(view.tracks[i])]);
-            HGDIOBJ oldBrush = SelectObject(dc, fill), oldPen = SelectObject(dc, edge);
-            Rectangle(dc, b.left, b.top, b.right, b.bottom);
-            SelectObject(dc, oldBrush);
-            SelectObject(dc, oldPen);
-            DeleteObject(fill);
-            DeleteObject(edge);
-            text(dc, fonts.bold, kText, b.left + 4, b.top + 2, widen(view.tracks[i].name));
-        } else {
-            const TownStreet& street = view.streets[i - view.tracks.size()];
-            text(dc, fonts.italic, kStreetText, b.left, b.top, widen(street.name));
-        }
+    placed = placeLabels(streets, obstacles, area);
+    for (size_t i = 0; i < placed.size(); ++i) {
+        if (placed[i].placed)
+            text(dc, fonts.italic, kStreetText, placed[i].box.left, placed[i].box.top,
+                 widen(view.streets[i].name));
     }
 }
 
@@ -202,6 +225,13 @@ void paintLegend(HDC dc, const RECT& legend, const MapView& view, int64_t nowLoc
 
 }  // namespace
 
+std::wstring widen(const std::string& text) {
+    std::wstring wide;
+    for (unsigned char c : text)
+        wide.push_back(c);
+    return wide;
+}
+
 void paintMapView(HDC dc, const RECT& map, const RECT& legend, const MapView& view,
                   int64_t nowLocal) {
     HBRUSH land = CreateSolidBrush(kLand);
@@ -224,21 +254,20 @@ void paintMapView(HDC dc, const RECT& map, const RECT& legend, const MapView& vi
 
     // Each later track a little thinner, so one that runs on another (the same vehicle heard
     // twice) still shows the one under it.
-    std::vector<POINT> newest;
+    std::vector<std::vector<POINT>> lines;
     for (size_t i = 0; i < view.tracks.size(); ++i) {
         const MapTrack& track = view.tracks[i];
-        std::vector<POINT> line = pixels(projection, track.points, map);
-        int width = 6 - static_cast<int>(i) > 2 ? 6 - static_cast<int>(i) : 2;
-        polyline(dc, line, width, kTrackColours[iconOf(track)]);
-        newest.push_back(line.back());
+        lines.push_back(pixels(projection, track.points, map));
+        int width = std::max(6 - static_cast<int>(i), 2);
+        polyline(dc, lines.back(), width, kTrackColours[iconOf(track)]);
     }
     for (size_t i = 0; i < view.tracks.size(); ++i)
-        DrawIconEx(dc, newest[i].x - 8, newest[i].y - 8, view.icons[iconOf(view.tracks[i])], 16,
-                   16, 0, nullptr, DI_NORMAL);
+        DrawIconEx(dc, lines[i].back().x - 8, lines[i].back().y - 8,
+                   view.icons[iconOf(view.tracks[i])], 16, 16, 0, nullptr, DI_NORMAL);
 
     Fonts fonts = makeFonts();
     LabelBox scale = paintScaleBar(dc, projection, map, fonts);
-    paintLabels(dc, projection, map, view, newest, scale, fonts);
+    paintLabels(dc, projection, map, view, lines, scale, fonts);
     paintLegend(dc, legend, view, nowLocal, fonts);
     freeFonts(fonts);
 }

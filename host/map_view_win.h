@@ -9,6 +9,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "host/town_map.h"
@@ -19,6 +20,9 @@ struct MapView {
     std::vector<MapTrack> tracks;  // in the order of their names
     HICON icons[6];                // the module's target icons, by icon index
 };
+
+// 8-bit text (track and street names, file names) as wide text, each byte taken as Latin-1.
+std::wstring widen(const std::string& text);
 
 // Draws `view` into `map` and its legend into `legend`; `nowLocal` is the local time
 // (civilSeconds' count) the ages are counted to.
