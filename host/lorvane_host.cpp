@@ -157,11 +157,17 @@ int64_t nowLocal() {
     return civilSeconds(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
 }
 
+// Everything is drawn into a bitmap first and shown at once, so the map does not flicker when
+// it is drawn again each second.
 void paint(HWND window) {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
+    HDC screen = BeginPaint(window, &ps);
     RECT client;
     GetClientRect(window, &client);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ oldCanvas = SelectObject(dc, canvas);
+
     RECT map = client;
     map.bottom -= kStatusHeight;
     map.right -= kLegendWidth;
@@ -179,6 +185,11 @@ void paint(HWND window) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     TextOutW(dc, status.left + 6, status.top + 3, text.c_str(), static_cast<int>(text.size()));
+
+    BitBlt(screen, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, oldCanvas);
+    DeleteObject(canvas);
+    DeleteDC(dc);
     EndPaint(window, &ps);
 }
 
