@@ -12,7 +12,8 @@ bool readJunction(const std::string& rest, std::map<std::string, MapPoint>& junc
     char end;
     if (std::sscanf(rest.c_str(), "%63s %lf,%lf %c", name, &latitude, &longitude, &end) != 3)
         return false;
-    if (latitude < -90 || latitude > 90 || longitude < -180 || longitude > 180)
+    // Written so that "nan", which sscanf reads, fails too.
+    if (!(latitude >= -90 && latitude <= 90 && longitude >= -180 && longitude <= 180))
         return false;
     junctions[name] = {latitude, longitude};
     return true;

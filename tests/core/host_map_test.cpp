@@ -38,6 +38,8 @@ TEST(TownMap, SaysWhichLineIsWrong) {
         {"junction A 52.1,4.2\nstreet S: A B\n", "line 2: no junction B"},
         {"# town\n\njunction A 52.1\n", "line 3: a junction is"},
         {"junction A 91,4.2\n", "line 1: a junction is"},
+        {"junction A nan,4.2\n", "line 1: a junction is"},
+        {"junction A 52,-inf\n", "line 1: a junction is"},
         {"junction A 52,4\nstreet S: A\n", "line 2: a street runs through two junctions or more"},
         {"junction A 52,4\nstreet S A A\n", "line 2: a street is"},
         {"avenue X\n", "line 1: unknown line \"avenue\""},
