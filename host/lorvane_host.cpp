@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "host/map_view_win.h"
+#include "host/module_exports.h"
 #include "host/town_map.h"
 #include "host/track_map.h"
 #include "host/window_png.h"
@@ -65,42 +66,9 @@ void say(const std::string& line) {
     std::fflush(stdout);
 }
 
-template <typename F> F exported(const char* decorated) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(host.module, decorated)));
-}
-
 // Calls an export by the name the platform's compiler gives it. Returns what it said.
 std::string callExport(const std::string& name) {
-    struct Export {
-        const char* name;
-        const char* decorated;
-        int form;  // 0: void(), 1: void(void*), 2: bool(void*)
-    } exports[] = {
-        {"cdpdIni", "?cdpdIni@@YAXPEAX@Z", 1},
-        {"cdpdStartTrack", "?cdpdStartTrack@@YAXPEAX@Z", 1},
-        {"cdpdStopTrack", "?cdpdStopTrack@@YAXXZ", 0},
-        {"ThreeGIni", "?ThreeGIni@@YAXPEAX@Z", 1},
-        {"ThreeGServerSetup", "?ThreeGServerSetup@@YAXPEAX@Z", 1},
-        {"ThreeGStartTrack", "?ThreeGStartTrack@@YA_NPEAX@Z", 2},
-        {"ThreeGStopTrack", "?ThreeGStopTrack@@YAXXZ", 0},
-        {"ThreeGStartSend", "?ThreeGStartSend@@YA_NPEAX@Z", 2},
-        {"ThreeGStopSend", "?ThreeGStopSend@@YAXXZ", 0},
-    };
-    for (const Export& e : exports) {
-        if (name != e.name)
-            continue;
-        void* f = reinterpret_cast<void*>(GetProcAddress(host.module, e.decorated));
-        if (f == nullptr)
-            return std::string("missing ") + e.decorated;
-        if (e.form == 0)
-            reinterpret_cast<void (*)()>(f)();
-        else if (e.form == 1)
-            reinterpret_cast<void (*)(void*)>(f)(host.window);
-        else
-            return name + (reinterpret_cast<bool (*)(void*)>(f)(host.window) ? " true" : " false");
-        return name;
-    }
-    return "unknown command " + name;
+    return callModuleExport(host.module, name, host.window);
 }
 
 std::vector<uint8_t> readFile(const std::wstring& path) {
