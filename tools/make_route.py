@@ -203,7 +203,7 @@ def start_time(text):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser = argparse.ArgumentParser(description=" ".join(__doc__.split("\n\n")[0].split()))
     parser.add_argument("output", help="NMEA log to write (with --town: the folder)")
     parser.add_argument("waypoints", nargs="*", type=waypoint, help="LAT,LON in degrees")
     parser.add_argument("--town", help="a town file: write every route of it")
