@@ -1,31 +1,41 @@
 // lorvane-host: the least navigation host that shows the module at work. It loads lorvane.dll,
 // shows a map of the day's tracks and a menu that calls every export, and handles the module's
 // track-file notification (0x40F): it copies the file name during the message, reads every track
-// file of that day, and draws each track, earlier points as a line and the newest point with its
-// target's icon, with a status line naming the last file updated.
+// file of that day, and draws each track over the town's streets, earlier points as a line and
+// the newest point with its target's icon, with a legend beside the map and a status line naming
+// the last file updated (map_view_win.cpp draws it).
 //
-//   lorvane-host.exe [--root FOLDER] [--script FILE]
+//   lorvane-host.exe [--root FOLDER] [--town FILE] [--script FILE]
+//
+// --town: a town file (tools/town/town.txt) whose streets lie under the tracks.
 //
 // A script holds one step a line, "SECONDS COMMAND", run that many seconds after start:
-// an export's name (cdpdStartTrack, ThreeGStartSend ...), "screenshot PATH" or "quit". Each step
+// an export's name (cdpdStartTrack, ThreeGStartSend ...), "town PATH" (as --town),
+// "screenshot PATH" or "quit". Each step
 // and each notification is written to standard output, and at the end a line per track.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/map_view_win.h"
+#include "host/module_exports.h"
+#include "host/town_map.h"
 #include "host/track_map.h"
 #include "host/window_png.h"
-#include "module/export_names.h"
+#include "tools/local_time.h"
 
 namespace {
 
 constexpr UINT kTrackFileUpdated = WM_USER + 15;
 constexpr UINT_PTR kScriptTimer = 1;
+constexpr UINT_PTR kAgeTimer = 2;  // the legend's ages grow while no position comes
 constexpr int kStatusHeight = 22;
+constexpr int kLegendWidth = 250;
 
 enum MenuId {
     kCdpdSetup = 100, kCdpdStart, kCdpdStop,
@@ -41,61 +51,24 @@ struct ScriptStep {
 struct Host {
     HMODULE module;
     HWND window;
-    std::vector<MapTrack> tracks;
+    MapView view;               // the town's streets, the day's tracks and the icons
     std::string lastFile;       // the name the module sent last
     int notifications;
     std::vector<ScriptStep> script;
     size_t nextStep;
     DWORD startTick;
-    HICON icons[6];
 };
 
 Host host;
-
-const COLORREF kTrackColours[6] = {RGB(200, 30, 30),  RGB(20, 150, 40),  RGB(190, 160, 0),
-                                   RGB(30, 60, 210),  RGB(0, 160, 170),  RGB(190, 30, 180)};
 
 void say(const std::string& line) {
     std::printf("%s\n", line.c_str());
     std::fflush(stdout);
 }
 
-template <typename F> F exported(const char* decorated) {
-    return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(host.module, decorated)));
-}
-
 // Calls an export by the name the platform's compiler gives it. Returns what it said.
 std::string callExport(const std::string& name) {
-    struct Export {
-        const char* name;
-        const char* decorated;
-        int form;  // 0: void(), 1: void(void*), 2: bool(void*)
-    } exports[] = {
-        {"cdpdIni", kExportCdpdIni, 1},
-        {"cdpdStartTrack", kExportCdpdStartTrack, 1},
-        {"cdpdStopTrack", kExportCdpdStopTrack, 0},
-        {"ThreeGIni", kExportThreeGIni, 1},
-        {"ThreeGServerSetup", kExportThreeGServerSetup, 1},
-        {"ThreeGStartTrack", kExportThreeGStartTrack, 2},
-        {"ThreeGStopTrack", kExportThreeGStopTrack, 0},
-        {"ThreeGStartSend", kExportThreeGStartSend, 2},
-        {"ThreeGStopSend", kExportThreeGStopSend, 0},
-    };
-    for (const Export& e : exports) {
-        if (name != e.name)
-            continue;
-        void* f = reinterpret_cast<void*>(GetProcAddress(host.module, e.decorated));
-        if (f == nullptr)
-            return std::string("missing ") + e.decorated;
-        if (e.form == 0)
-            reinterpret_cast<void (*)()>(f)();
-        else if (e.form == 1)
-            reinterpret_cast<void (*)(void*)>(f)(host.window);
-        else
-            return name + (reinterpret_cast<bool (*)(void*)>(f)(host.window) ? " true" : " false");
-        return name;
-    }
-    return "unknown command " + name;
+    return callModuleExport(host.module, name, host.window);
 }
 
 std::vector<uint8_t> readFile(const std::wstring& path) {
@@ -113,13 +86,6 @@ std::vector<uint8_t> readFile(const std::wstring& path) {
     }
     CloseHandle(f);
     return bytes;
-}
-
-std::wstring widen(const std::string& text) {
-    std::wstring wide;
-    for (unsigned char c : text)
-        wide.push_back(c);
-    return wide;
 }
 
 std::string narrow(const std::wstring& text) {
@@ -148,81 +114,79 @@ void loadDayTracks(const std::string& fileName) {
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    host.tracks = tracks;
+    std::sort(tracks.begin(), tracks.end(),
+              [](const MapTrack& a, const MapTrack& b) { return a.name < b.name; });
+    host.view.tracks = tracks;
 }
 
-void paintMap(HDC dc, const RECT& area) {
-    HBRUSH land = CreateSolidBrush(RGB(238, 234, 222));
-    FillRect(dc, &area, land);
-    DeleteObject(land);
-    HPEN grid = CreatePen(PS_SOLID, 1, RGB(222, 216, 200));
-    HGDIOBJ old = SelectObject(dc, grid);
-    for (int x = area.left; x < area.right; x += 40) {
-        MoveToEx(dc, x, area.top, nullptr);
-        LineTo(dc, x, area.bottom);
-    }
-    for (int y = area.top; y < area.bottom; y += 40) {
-        MoveToEx(dc, area.left, y, nullptr);
-        LineTo(dc, area.right, y);
-    }
-    SelectObject(dc, old);
-    DeleteObject(grid);
-
-    MapProjection projection = fitProjection(host.tracks, area.right - area.left,
-                                             area.bottom - area.top);
-    SetBkMode(dc, TRANSPARENT);
-    for (const MapTrack& track : host.tracks) {
-        int icon = track.icon >= 0 && track.icon < 6 ? track.icon : 0;
-        HPEN pen = CreatePen(PS_SOLID, 3, kTrackColours[icon]);
-        old = SelectObject(dc, pen);
-        std::vector<POINT> line;
-        for (const MapPoint& p : track.points) {
-            POINT pixel;
-            project(projection, p, reinterpret_cast<int*>(&pixel.x), reinterpret_cast<int*>(&pixel.y));
-            line.push_back(pixel);
-        }
-        if (line.size() > 1)
-            Polyline(dc, line.data(), static_cast<int>(line.size()));
-        SelectObject(dc, old);
-        DeleteObject(pen);
-        POINT newest = line.back();
-        DrawIconEx(dc, newest.x - 8, newest.y - 8, host.icons[icon], 16, 16, 0, nullptr, DI_NORMAL);
-        SetTextColor(dc, RGB(40, 40, 40));
-        std::wstring label = widen(track.name) + L" (" + std::to_wstring(track.points.size()) + L")";
-        TextOutW(dc, newest.x + 10, newest.y - 8, label.c_str(), static_cast<int>(label.size()));
-    }
+int64_t nowLocal() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return civilSeconds(now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
 }
 
+// Everything is drawn into a bitmap first and shown at once, so the map does not flicker when
+// it is drawn again each second.
 void paint(HWND window) {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
+    HDC screen = BeginPaint(window, &ps);
     RECT client;
     GetClientRect(window, &client);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP canvas = CreateCompatibleBitmap(screen, client.right, client.bottom);
+    HGDIOBJ oldCanvas = SelectObject(dc, canvas);
+
     RECT map = client;
     map.bottom -= kStatusHeight;
-    paintMap(dc, map);
+    map.right -= kLegendWidth;
+    RECT legend = map;
+    legend.left = map.right;
+    legend.right = client.right;
+    paintMapView(dc, map, legend, host.view, nowLocal());
     RECT status = client;
     status.top = map.bottom;
     FillRect(dc, &status, GetSysColorBrush(COLOR_BTNFACE));
     std::wstring text = host.lastFile.empty()
                             ? L"Waiting for positions"
                             : L"Last updated: " + widen(host.lastFile) + L"   (" +
-                                  std::to_wstring(host.tracks.size()) + L" tracks today)";
+                                  std::to_wstring(host.view.tracks.size()) + L" tracks today)";
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
     TextOutW(dc, status.left + 6, status.top + 3, text.c_str(), static_cast<int>(text.size()));
+
+    BitBlt(screen, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
+    SelectObject(dc, oldCanvas);
+    DeleteObject(canvas);
+    DeleteDC(dc);
     EndPaint(window, &ps);
+}
+
+// The streets of a town file; false, after saying why, when it cannot be read.
+bool readTown(const std::wstring& path) {
+    std::vector<uint8_t> bytes = readFile(path);
+    std::string error;
+    if (bytes.empty())
+        error = "no such file, or empty";
+    else if (readTownMap(std::string(bytes.begin(), bytes.end()), &host.view.streets, &error))
+        return true;
+    say(narrow(path) + ": " + error);
+    return false;
 }
 
 void runStep(const std::string& command) {
     std::istringstream words(command);
     std::string verb, argument;
-    words >> verb >> argument;
+    words >> verb;
+    std::getline(words >> std::ws, argument);  // a path may hold blanks
     char when[32];
     std::snprintf(when, sizeof when, "[%6.1f s] ", (GetTickCount() - host.startTick) / 1000.0);
     if (verb == "quit") {
         say(std::string(when) + "quit");
         PostMessageW(host.window, WM_CLOSE, 0, 0);
+    } else if (verb == "town") {
+        bool read = readTown(widen(argument));
+        InvalidateRect(host.window, nullptr, FALSE);
+        say(std::string(when) + "town " + argument + (read ? "" : " FAILED"));
     } else if (verb == "screenshot") {
         UpdateWindow(host.window);
         bool saved = saveWindowPng(host.window, widen(argument).c_str());
@@ -285,6 +249,10 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             runDueSteps();
             return 0;
         }
+        if (wParam == kAgeTimer) {
+            InvalidateRect(window, nullptr, FALSE);
+            return 0;
+        }
         break;
     case WM_COMMAND:
         onMenu(LOWORD(wParam));
@@ -331,6 +299,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
             say("cannot enter " + narrow(argv[i + 1]));
             return 2;
         }
+        if (option == L"--town" && !readTown(argv[i + 1])) {
+            say("cannot read the town " + narrow(argv[i + 1]));
+            return 2;
+        }
         if (option == L"--script" && !readScript(argv[i + 1])) {
             say("cannot read the script " + narrow(argv[i + 1]));
             return 2;
@@ -344,7 +316,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
         return 2;
     }
     for (int i = 0; i < 6; ++i)
-        host.icons[i] = static_cast<HICON>(LoadImageW(host.module, MAKEINTRESOURCEW(195 + i),
+        host.view.icons[i] = static_cast<HICON>(LoadImageW(host.module, MAKEINTRESOURCEW(195 + i),
                                                       IMAGE_ICON, 16, 16, 0));
 
     WNDCLASSW windowClass{};
@@ -354,23 +326,24 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
     windowClass.lpszClassName = L"LorvaneHost";
     RegisterClassW(&windowClass);
     host.window = CreateWindowW(L"LorvaneHost", L"Lorvane host - tracks of the day",
-                                WS_OVERLAPPEDWINDOW, 20, 20, 820, 620, nullptr, makeMenu(),
+                                WS_OVERLAPPEDWINDOW, 20, 20, 980, 700, nullptr, makeMenu(),
                                 instance, nullptr);
     ShowWindow(host.window, show);
     UpdateWindow(host.window);
     say("attached");
     host.startTick = GetTickCount();
     SetTimer(host.window, kScriptTimer, 100, nullptr);
+    SetTimer(host.window, kAgeTimer, 1000, nullptr);
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
-    for (const MapTrack& t : host.tracks)
+    for (const MapTrack& t : host.view.tracks)
         say("summary " + t.name + " points " + std::to_string(t.points.size()));
     say("notifications " + std::to_string(host.notifications));
-    for (HICON icon : host.icons)
+    for (HICON icon : host.view.icons)
         DestroyIcon(icon);
     FreeLibrary(host.module);
     say("detached");

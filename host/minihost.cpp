@@ -10,6 +10,7 @@
 //   fix                  the driver's current fix
 //   cdpdStartTrack       cdpdStopTrack
 //   ThreeGStartTrack     ThreeGStopTrack     ThreeGStartSend     ThreeGStopSend
+//   ThreeGServerSetup    (and the other exports by name, module_exports.h)
 //   quit
 // Each track-file notification from the module prints "track NAME".
 #include <windows.h>
@@ -19,7 +20,7 @@
 #include <string>
 
 #include "gpsdriver/zqgps_record.h"
-#include "module/export_names.h"
+#include "host/module_exports.h"
 
 namespace {
 
@@ -53,43 +54,10 @@ void printFix() {
     std::fflush(stdout);
 }
 
-// Calls an export by the name the platform's compiler gives it, as a host built with it would.
+// Calls an export and says how it went: "ok NAME" (with its result, when it has one) or why not.
 void callExport(const std::string& command, HWND host) {
-    struct Export {
-        const char* command;
-        const char* decorated;
-        int form;  // 0: void(), 1: void(void*), 2: bool(void*)
-    } exports[] = {
-        {"cdpdStartTrack", kExportCdpdStartTrack, 1},
-        {"cdpdStopTrack", kExportCdpdStopTrack, 0},
-        {"ThreeGStartTrack", kExportThreeGStartTrack, 2},
-        {"ThreeGStopTrack", kExportThreeGStopTrack, 0},
-        {"ThreeGStartSend", kExportThreeGStartSend, 2},
-        {"ThreeGStopSend", kExportThreeGStopSend, 0},
-        {"ThreeGServerSetup", kExportThreeGServerSetup, 1},
-    };
-    for (const Export& e : exports) {
-        if (command != e.command)
-            continue;
-        void* f = reinterpret_cast<void*>(GetProcAddress(module, e.decorated));
-        if (f == nullptr) {
-            say("missing %s\n", e.decorated);
-            return;
-        }
-        if (e.form == 0) {
-            reinterpret_cast<void (*)()>(f)();
-            say("ok %s\n", e.command);
-        } else if (e.form == 1) {
-            reinterpret_cast<void (*)(void*)>(f)(host);
-            say("ok %s\n", e.command);
-        } else {
-            bool started = reinterpret_cast<bool (*)(void*)>(f)(host);
-            std::printf("ok %s %s\n", e.command, started ? "true" : "false");
-            std::fflush(stdout);
-        }
-        return;
-    }
-    say("unknown command %s\n", command.c_str());
+    std::string result = callModuleExport(module, command, host);
+    say("%s\n", (exportRan(result) ? "ok " + result : result).c_str());
 }
 
 LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -109,9 +77,12 @@ DWORD WINAPI readCommands(void* mainThread) {
         std::string* command = new std::string(line);
         while (!command->empty() && (command->back() == '\n' || command->back() == '\r'))
             command->pop_back();
+        // Once posted, the command belongs to the main thread, which deletes it when done: decide
+        // whether to go on before handing it over.
+        bool quit = *command == "quit";
         while (!PostThreadMessageW(main, kCommand, 0, reinterpret_cast<LPARAM>(command)))
             Sleep(10);
-        if (*command == "quit")
+        if (quit)
             return 0;
     }
     PostThreadMessageW(main, kCommand, 0, reinterpret_cast<LPARAM>(new std::string("quit")));

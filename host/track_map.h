@@ -1,5 +1,6 @@
-// The host's map: the day's track files read into tracks, and the projection that fits them all
-// on the canvas. Portable, so the host's reading of track files is the tested reader's.
+// The host's map: the day's track files read into tracks, the projection that fits them and the
+// town on the canvas, the scale bar, and the texts of the legend. Portable, so the host's reading
+// of track files is the tested reader's.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,8 @@ struct MapTrack {
     std::string name;               // the file's name without "(date).way"
     std::vector<MapPoint> points;   // oldest first
     int icon;                       // from the newest point's symbol (24 + icon), 0 otherwise
+    bool timed;                     // the file's name has a day and the newest comment a time
+    int64_t newestLocal;            // the newest point's local time, in civilSeconds' count
 };
 
 // Reads a track file's whole records into `track`; false when it holds none.
@@ -24,12 +27,21 @@ bool readMapTrack(const std::string& fileName, const std::vector<uint8_t>& bytes
 std::string trackFileDate(const std::string& fileName);
 
 // Degrees to canvas pixels: one scale for both axes (longitude shrunk by the cosine of the middle
-// latitude), all points inside the canvas less a margin, with room on the right for the labels
-// beside the newest points.
+// latitude), every given point inside the canvas less a margin, centred.
 struct MapProjection {
-    double west, north, scale, longitudeFactor;
+    double west, north, scale, longitudeFactor;  // scale: pixels per degree of latitude
     int marginX, marginY;
 };
-constexpr int kMapLabelRoom = 170;
-MapProjection fitProjection(const std::vector<MapTrack>& tracks, int width, int height);
+MapProjection fitProjection(const std::vector<MapPoint>& points, int width, int height);
 void project(const MapProjection& p, const MapPoint& point, int* x, int* y);
+
+// The scale bar: the longest round length (1, 2 or 5 times a power of ten metres) that fits in
+// `mostPixels`, and its length in pixels.
+struct ScaleBar {
+    int metres;
+    int pixels;
+};
+ScaleBar scaleBar(const MapProjection& p, int mostPixels);
+
+// "12 s ago", "3 min ago", "2 h 5 min ago"; "in the future" for a clock behind the file's.
+std::string ageText(int64_t seconds);

@@ -2,13 +2,15 @@
 # make demo: a live tracking network on this machine, built and torn down by this script.
 #
 #   the tracking server      10.77.0.1   trackserver
-#   peer device "Truck 1"    10.77.0.3   the module in a headless host, gpsd replaying route-north
-#   peer device "Van 2"      10.77.0.4   the same with route-east; reports to the server as P2-ID
-#   a CDPD modem             10.77.0.5   cdpdmodem answering with route-loop
+#   peer device "Truck 1"    10.77.0.3   the module in a headless host, gpsd replaying town-truck
+#   peer device "Van 2"      10.77.0.4   the same with town-van; reports to the server as P2-ID
+#   a CDPD modem             10.77.0.5   cdpdmodem answering with town-courier
 #   the viewing device       10.77.0.2   lorvane-host (the map) under Xvfb, gpsd replaying
-#                                        route-loop: it polls both peers and the modem over CDPD,
-#                                        reports its own position to the server, and tracks Van 2
-#                                        through the server.
+#                                        town-courier: it polls both peers and the modem over
+#                                        CDPD, reports its own position to the server, and tracks
+#                                        Van 2 through the server.
+# The routes are drives through the made-up town of tools/town/town.txt, whose streets the map
+# shows under the tracks.
 # Each host lives in a network namespace of its own; each device has its own Wine prefix,
 # wineserver, file-system root and gpsd. At the end: a summary, a screenshot of the map
 # (build/demo/host.png) and the GPX of every track (build/demo/tracks.gpx). Exit 0 only when
@@ -77,7 +79,7 @@ netlab_host P2 10.77.0.4
 netlab_host modem 10.77.0.5
 netlab_exec server "$native/trackserver" --address 10.77.0.1 --store "$demo/server.store" --log \
     >"$demo/server.log" 2>&1 &
-netlab_exec modem "$native/cdpdmodem" --address 10.77.0.5 --route "$data/route-loop.nmea" --log \
+netlab_exec modem "$native/cdpdmodem" --address 10.77.0.5 --route "$data/town-courier.nmea" --log \
     >"$demo/modem.log" 2>&1 &
 echo "server 10.77.0.1, viewer 10.77.0.2, Truck 1 10.77.0.3, Van 2 10.77.0.4, modem 10.77.0.5"
 
@@ -88,8 +90,8 @@ python3 tests/e2e/make_lists.py "${DEVICE_DIR[P1]}/root"
 python3 tests/e2e/make_lists.py "${DEVICE_DIR[P2]}/root"
 device_setting P2 QVServerName 10.77.0.1
 device_setting P2 QVID P2-ID
-device_start P1 "$data/route-north.nmea" "$bin"
-device_start P2 "$data/route-east.nmea" "$bin"
+device_start P1 "$data/town-truck.nmea" "$bin"
+device_start P2 "$data/town-van.nmea" "$bin"
 device_command P2 ThreeGStartSend "ok ThreeGStartSend true"
 echo "Truck 1 answers locate requests; Van 2 also reports to the server as P2-ID"
 
@@ -101,6 +103,7 @@ device_setting V QVServerName 10.77.0.1
 device_setting V QVID V-ID
 shot="$demo/host.png"
 cat >"$demo/host-script.txt" <<SCRIPT
+0 town $(winpath "$root/tools/town/town.txt")
 1 cdpdStartTrack
 1 ThreeGStartSend
 2 ThreeGStartTrack
@@ -110,7 +113,7 @@ $((seconds - 1)) ThreeGStopTrack
 $((seconds - 1)) ThreeGStopSend
 $seconds quit
 SCRIPT
-device_start_viewer V "$data/route-loop.nmea" "$bin" "$(winpath "$demo/host-script.txt")"
+device_start_viewer V "$data/town-courier.nmea" "$bin" "$(winpath "$demo/host-script.txt")"
 
 docs="${DEVICE_DIR[V]}/root/My Documents"
 day=$(date +%-m.%-d.%Y)
@@ -156,6 +159,6 @@ echo "  the host was told of $(grep -c '^track ' "${DEVICE_DIR[V]}/host.log" || 
 grep -E '^\[|^summary' "${DEVICE_DIR[V]}/host.log" | tr -d '\r' | sed 's/^/  host: /'
 
 "$native/waytool" gpx "$docs"/*"($day).way" >"$demo/tracks.gpx" && echo "  GPX of every track: $demo/tracks.gpx"
-[ -f "$shot" ] && python3 tools/squeeze_png.py "$shot" && echo "  screenshot of the map: $shot"
+[ -f "$shot" ] && echo "  screenshot of the map: $shot"
 if [ $ok = 1 ]; then echo "demo: every expected track has points"; else echo "demo: FAILED: a track has no points"; fi
 [ $ok = 1 ]

@@ -1,10 +1,17 @@
 #!/usr/bin/env python3
-"""Writes an NMEA 0183 log of a vehicle driving along a polyline of waypoints at a steady speed:
-one epoch a second, each a GPRMC, GPGGA and GPGSA sentence (status A, 3D fix), ready for
-gpsfake to replay through gpsd. Standard library only.
+"""Writes NMEA 0183 logs of vehicles driving at a steady speed: one epoch a second, each a GPRMC,
+GPGGA and GPGSA sentence (status A, 3D fix), ready for gpsfake to replay through gpsd. Standard
+library only.
+
+    make_route.py --town tools/town/town.txt tests/data
+        every route of the town (tools/town/town.txt says how one is written) into the folder:
+        along its streets, with its stops, ending where it starts;
+    make_route.py OUTPUT LAT,LON LAT,LON ... [--start ...] [--speed ...]
+        one vehicle along a polyline of waypoints.
 """
 
-# The logs in tests/data were made with:
+# The town's routes in tests/data (town-*.nmea) are made with the first form. The older logs, which
+# the tests replay and count, were made with:
 # route-north.nmea: make_route.py tests/data/route-north.nmea --start 2026-12-10T12:00:00Z --speed 30 52.3640,4.8880 52.3680,4.8882 52.3690,4.8895 52.3745,4.8898
 # route-east.nmea: make_route.py tests/data/route-east.nmea --start 2026-12-10T12:10:00Z --speed 40 52.3712,4.8800 52.3708,4.8870 52.3716,4.8930 52.3714,4.9000
 # route-loop.nmea: make_route.py tests/data/route-loop.nmea --start 2026-12-10T12:20:00Z --speed 25 52.3655,4.8905 52.3655,4.8960 52.3690,4.8960 52.3690,4.8905 52.3655,4.8905
@@ -71,6 +78,98 @@ class Track:
         return self.lat0 + y / self.scale_y, self.lon0 + x / self.scale_x, course
 
 
+class Town:
+    """Junctions, streets through them, and routes from junction to junction (tools/town/)."""
+
+    def __init__(self, path):
+        self.junctions, self.streets, self.routes = {}, {}, []
+        with open(path, encoding="utf-8") as f:
+            for number, line in enumerate(f, 1):
+                line = line.strip()
+                if not line or line.startswith("#"):
+                    continue
+                try:
+                    self.take(line)
+                except (ValueError, KeyError) as e:
+                    sys.exit("%s:%d: %s" % (path, number, e))
+
+    def take(self, line):
+        kind, rest = line.split(" ", 1)
+        if kind == "junction":
+            name, where = rest.split()
+            self.junctions[name] = waypoint(where)
+        elif kind == "street":
+            name, names = rest.split(": ", 1)
+            names = names.split()
+            for n in names:
+                self.junctions[n]
+            self.streets[name] = names
+        elif kind == "route":
+            head, steps = rest.split(": ", 1)
+            output, speed, start = head.rsplit(" ", 2)
+            stops = [step.split("/") + ["0"] for step in steps.split()]
+            self.routes.append((output, float(speed), start_time(start),
+                                [(j, int(pause)) for j, pause, *_ in stops]))
+        else:
+            raise ValueError("unknown line %r" % kind)
+
+    def street_between(self, a, b):
+        for name, names in self.streets.items():
+            for x, y in zip(names, names[1:]):
+                if (x, y) in ((a, b), (b, a)):
+                    return name
+        return None
+
+    def check(self, output, steps):
+        names = [j for j, _ in steps]
+        for j in names:
+            if j not in self.junctions:
+                sys.exit("%s: no junction %s" % (output, j))
+        if names[0] != names[-1]:
+            sys.exit("%s: ends at %s, not where it starts (%s)" % (output, names[-1], names[0]))
+        for a, b in zip(names, names[1:]):
+            if self.street_between(a, b) is None:
+                sys.exit("%s: no street runs from %s straight to %s" % (output, a, b))
+
+
+def drive(track, stops, metres_per_second):
+    """(distance, speed factor) for each second: along the track at a steady speed, standing at
+    the distances in `stops` ((distance, seconds), in order) as long as each says."""
+    seconds, distance, pending = [], 0.0, list(stops)
+    while True:
+        if pending and pending[0][0] <= distance + metres_per_second:
+            at, pause = pending.pop(0)
+            seconds.append((at, 1.0 if not seconds else 0.0))
+            seconds.extend([(at, 0.0)] * pause)
+            distance = at
+            if at >= track.total:
+                return seconds
+            continue
+        distance += metres_per_second
+        if distance >= track.total:
+            seconds.append((track.total, 1.0))
+            return seconds
+        seconds.append((distance, 1.0))
+
+
+def write_town_routes(town, folder, altitude):
+    for output, speed, start, steps in town.routes:
+        town.check(output, steps)
+        track = Track([town.junctions[j] for j, _ in steps])
+        ends = [0.0]
+        for length in track.lengths:
+            ends.append(ends[-1] + length)
+        stops = [(ends[i], pause) for i, (_, pause) in enumerate(steps) if pause > 0]
+        path = "%s/%s" % (folder, output)
+        seconds = [(0.0, 1.0)] + drive(track, stops, speed / 3.6)
+        with open(path, "w", newline="") as out:
+            for n, (distance, moving) in enumerate(seconds):
+                lat, lon, course = track.at(distance)
+                when = start + datetime.timedelta(seconds=n)
+                out.write(epoch(when, lat, lon, course, speed * moving, altitude))
+        print("%s: %d epochs, %.0f m" % (path, len(seconds), track.total), file=sys.stderr)
+
+
 def epoch(when, lat, lon, course, speed_kmh, altitude):
     clock = when.strftime("%H%M%S") + ".00"
     date = when.strftime("%d%m%y")
@@ -104,15 +203,19 @@ def start_time(text):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("output", help="NMEA log to write")
-    parser.add_argument("waypoints", nargs="+", type=waypoint, help="LAT,LON in degrees")
+    parser = argparse.ArgumentParser(description=" ".join(__doc__.split("\n\n")[0].split()))
+    parser.add_argument("output", help="NMEA log to write (with --town: the folder)")
+    parser.add_argument("waypoints", nargs="*", type=waypoint, help="LAT,LON in degrees")
+    parser.add_argument("--town", help="a town file: write every route of it")
     parser.add_argument("--start", type=start_time, default=start_time("2026-12-10T12:00:00Z"),
                         help="UTC time of the first epoch, YYYY-MM-DDTHH:MM:SSZ")
     parser.add_argument("--speed", type=float, default=30.0, help="km/h (default 30)")
     parser.add_argument("--altitude", type=float, default=2.0,
                         help="metres above mean sea level (default 2)")
     args = parser.parse_args()
+    if args.town:
+        write_town_routes(Town(args.town), args.output, args.altitude)
+        return
     if len(args.waypoints) < 2 or args.speed <= 0:
         parser.error("need two waypoints or more and a positive speed")
 

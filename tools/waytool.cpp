@@ -3,6 +3,9 @@
 //   waytool info FILE          the head, every record and where the file ends
 //   waytool gpx FILE...        GPX 1.1: the newest point of each file as a waypoint, a track each
 //   waytool geojson FILE...    GeoJSON: a LineString per file and a Point for its newest point
+//   waytool kml FILE...        KML 2.2: a placemark for each file's newest point, a line each
+//     --tz Area/City           the device's zone (default: this machine's); times go out in UTC
+//     --gap MINUTES            a longer pause starts a new track segment (default 10)
 //   waytool lists DIR          the CDPD and 3G lists of a device root (DIR/Windows/zqCDPD and
 //                              DIR/Windows/zq3GTrack) as tables
 //
@@ -21,11 +24,13 @@ namespace {
 int usage() {
     std::fprintf(stderr,
                  "usage: waytool info FILE\n"
-                 "       waytool gpx FILE...\n"
-                 "       waytool geojson FILE...\n"
+                 "       waytool gpx|geojson|kml [--tz Area/City] [--gap MINUTES] FILE...\n"
                  "       waytool lists DIR\n"
-                 "Times are the device's local time, written without a zone: the day from the\n"
-                 "file name NAME(M.D.YYYY).way, the time of day from each record's comment.\n");
+                 "The files hold the device's local time (the day from the file name\n"
+                 "NAME(M.D.YYYY).way, the time of day from each record's comment); the exports\n"
+                 "write it in UTC, taken in the zone --tz names (default: this machine's zone).\n"
+                 "--gap: a pause of more minutes between two points starts a new track segment\n"
+                 "(default 10).\n");
     return 2;
 }
 
@@ -72,11 +77,12 @@ int failed(const std::string& error) {
     return 1;
 }
 
-int tracks(const std::string& verb, int count, char** paths) {
+int tracks(const std::string& verb, const std::vector<std::string>& paths,
+           const ExportOptions& options) {
     std::vector<NamedBytes> files;
     ToolReport unread;
-    for (int i = 0; i < count; ++i) {
-        NamedBytes file{paths[i], {}};
+    for (const std::string& path : paths) {
+        NamedBytes file{path, {}};
         std::string error;
         if (readFile(file.path, &file.bytes, &error))
             files.push_back(std::move(file));
@@ -87,7 +93,47 @@ int tracks(const std::string& verb, int count, char** paths) {
         return finish(unread);
     if (verb == "info")
         return finish(trackInfo(files[0]));
-    return finish(verb == "gpx" ? tracksToGpx(files) : tracksToGeoJson(files));
+    if (verb == "gpx")
+        return finish(tracksToGpx(files, options));
+    return finish(verb == "kml" ? tracksToKml(files, options) : tracksToGeoJson(files, options));
+}
+
+// Minutes of --gap: a whole number from 1 to a week.
+bool gapMinutes(const std::string& text, int* minutes) {
+    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+        return false;
+    *minutes = std::stoi(text);
+    return *minutes >= 1 && *minutes <= 7 * 24 * 60;
+}
+
+// An export's options and files. 2 on a usage error, 1 when the zone cannot be had, else 0.
+int exportArguments(int count, char** arguments, std::string* zoneName, int* gap,
+                    std::vector<std::string>* paths) {
+    for (int i = 0; i < count; ++i) {
+        std::string argument = arguments[i];
+        if ((argument == "--tz" || argument == "--gap") && i + 1 == count)
+            return usage();
+        if (argument == "--tz")
+            *zoneName = arguments[++i];
+        else if (argument == "--gap" && !gapMinutes(arguments[++i], gap))
+            return usage();
+        else if (argument != "--gap")
+            paths->push_back(argument);
+    }
+    return paths->empty() ? usage() : 0;
+}
+
+int exportTracks(const std::string& verb, int count, char** arguments) {
+    std::string zoneName;
+    int gap = kDefaultGapMinutes;
+    std::vector<std::string> paths;
+    if (int code = exportArguments(count, arguments, &zoneName, &gap, &paths))
+        return code;
+    TimeZone zone;
+    std::string error;
+    if (!openTimeZone(zoneName, &zone, &error))
+        return failed(error);
+    return tracks(verb, paths, {&zone, gap});
 }
 
 // A list file as the core takes it: its bytes, or nothing when it does not exist.
@@ -122,9 +168,9 @@ int main(int argc, char** argv) {
         return usage();
     std::string verb = argv[1];
     if (verb == "info" && argc == 3)
-        return tracks(verb, 1, argv + 2);
-    if (verb == "gpx" || verb == "geojson")
-        return tracks(verb, argc - 2, argv + 2);
+        return tracks(verb, {argv[2]}, {});
+    if (verb == "gpx" || verb == "geojson" || verb == "kml")
+        return exportTracks(verb, argc - 2, argv + 2);
     if (verb == "lists" && argc == 3)
         return lists(argv[2]);
     return usage();

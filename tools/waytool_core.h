@@ -2,19 +2,18 @@
 // reports, GPX and GeoJSON go out as text, so the tests drive every path with plain fixtures and
 // the same code builds natively and for Windows.
 //
-// Texts inside the files are 8-bit: bytes 0x80 to 0xFF are taken as Latin-1 and written as UTF-8,
-// and control characters (C0, DEL and C1) are dropped, so no byte of a file can break the XML or
-// JSON around it. Coordinates in a track file are degrees x 10^7, longitude first; the 3G list's
-// last position is in message units, degrees x 10^6. Times are the device's local time: the day
-// comes from the file's name, "NAME(M.D.YYYY).way", and the time of day from each comment,
-// "Address: Unknown  Time: HH:MM:SS"; they are written without a zone designator, since the
-// device's zone is not in the file.
+// Texts inside the files are 8-bit and written as UTF-8 (waytool_text.h). Coordinates in a track
+// file are degrees x 10^7, longitude first; the 3G list's last position is in message units,
+// degrees x 10^6. A track file holds the device's local time (the day in its name, the time of day
+// in each comment): the exports write UTC with 'Z', taken in the device's zone (local_time.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "tools/time_zone.h"
 
 // One input file: the name it was given by (kept for messages, and its last part names the day)
 // and its bytes.
@@ -41,12 +40,23 @@ constexpr size_t kMaxToolFileBytes = 64u << 20;
 // records that end before the count's do are errors, reported after what could be read.
 ToolReport trackInfo(const NamedBytes& file);
 
+// How the exports take times and split tracks.
+struct ExportOptions {
+    const TimeZone* zone;  // the device's zone, in which its local times were read
+    int gapMinutes;        // a longer pause between two points starts a new track segment
+};
+constexpr int kDefaultGapMinutes = 10;
+
 // `waytool gpx`: a GPX 1.1 document with the newest point of each file as a waypoint and one
-// track per file. `waytool geojson`: a FeatureCollection with a LineString per file and a Point
-// for its newest point. A file whose name carries no date gives points without times (a warning).
-// Errors: a damaged file (as for info), and a coordinate outside -90..90 or -180..180.
-ToolReport tracksToGpx(const std::vector<NamedBytes>& files);
-ToolReport tracksToGeoJson(const std::vector<NamedBytes>& files);
+// track per file, a segment per stretch without a gap. `waytool geojson`: a FeatureCollection
+// with a LineString per file and a Point for its newest point. `waytool kml`: KML 2.2 with a
+// placemark for the newest point of each file and a line per file, one per segment. Each track's
+// description keeps the file's local date. A file whose name carries no date gives points without
+// times (a warning). Errors: a damaged file (as for info), and a coordinate outside -90..90 or
+// -180..180.
+ToolReport tracksToGpx(const std::vector<NamedBytes>& files, const ExportOptions& options);
+ToolReport tracksToGeoJson(const std::vector<NamedBytes>& files, const ExportOptions& options);
+ToolReport tracksToKml(const std::vector<NamedBytes>& files, const ExportOptions& options);
 
 // `waytool lists`: the CDPD list and the 3G list as tables, each as the module would load it.
 // `cdpd` or `targets` is null when that file does not exist: its table says so, and only when
@@ -54,22 +64,3 @@ ToolReport tracksToGeoJson(const std::vector<NamedBytes>& files);
 // the tables.
 ToolReport listTables(const std::string& cdpdPath, const std::vector<uint8_t>* cdpd,
                       const std::string& targetPath, const std::vector<uint8_t>* targets);
-
-// ---- Pieces the commands share (also tested on their own) ----
-
-// A value in units of 10^-digits degrees as an exact decimal, "-122.3320708".
-std::string fixedDegrees(int32_t value, int digits);
-
-// 8-bit text from a file as UTF-8: Latin-1, control characters dropped.
-std::string latin1Text(const char* bytes, size_t length);
-
-// Text for XML character data or attribute values, and the inside of a JSON string.
-std::string xmlEscaped(const std::string& utf8);
-std::string jsonEscaped(const std::string& utf8);
-
-// The day in a track file's name: the last part of `path` must end in "(M.D.YYYY).way". False
-// when it does not, or the date is not a real one.
-bool trackFileDay(const std::string& path, int* year, int* month, int* day);
-
-// The time of day in a comment that ends in "Time: HH:MM:SS". False when it does not.
-bool commentTime(const std::string& comment, int* hour, int* minute, int* second);

@@ -45,5 +45,11 @@ foreach(check schema gpsbabel cli)
                      $<TARGET_FILE:waytool> ${PROJECT_SOURCE_DIR}/tests/data/gpx-1.1-subset.xsd)
 endforeach()
 
+# --- the demo's town: its routes, and the host's map of it ---
+add_test(NAME town.routes COMMAND bash ${PROJECT_SOURCE_DIR}/tests/tools/town_routes.sh
+                                  ${PROJECT_SOURCE_DIR})
+lorvane_core_test(host_map_test core/host_map_test.cpp LIBS host_map)
+target_compile_definitions(host_map_test PRIVATE LORVANE_TOWN="${PROJECT_SOURCE_DIR}/tools/town/town.txt")
+
 # --- cdpd dialogs ---
 lorvane_core_test(cdpd_setup_test core/cdpd_setup_test.cpp)

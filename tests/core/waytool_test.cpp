@@ -9,7 +9,10 @@
 
 #include "cdpd/cdpd_list.h"
 #include "threeg/target_list.h"
+#include "tools/local_time.h"
 #include "tools/waytool_core.h"
+#include "tools/waytool_names.h"
+#include "tools/waytool_text.h"
 
 namespace {
 
@@ -63,6 +66,10 @@ const char kTruck7Path[] = "device/My Documents/Truck 7(12.8.2002).way";
 NamedBytes truck7() {
     return {kTruck7Path, trackBytes(2, kTruck7)};
 }
+
+// The device's zone in most tests: eight hours behind UTC all year.
+const TimeZone kMinus8 = fixedTimeZone("UTC-8", -8 * 3600);
+const ExportOptions kOptions = {&kMinus8, kDefaultGapMinutes};
 
 std::string joined(const std::vector<std::string>& lines) {
     std::string text;
@@ -273,7 +280,7 @@ TEST_P(WaytoolDamage, InfoShowsWhereTheFileStopsAndFails) {
 TEST_P(WaytoolDamage, ExportsWriteNothingAndFail) {
     const DamageCase& c = GetParam();
     std::vector<NamedBytes> files = {truck7(), {"T(12.8.2002).way", c.bytes}};
-    for (const ToolReport& report : {tracksToGpx(files), tracksToGeoJson(files)}) {
+    for (const ToolReport& report : {tracksToGpx(files, kOptions), tracksToGeoJson(files, kOptions)}) {
         EXPECT_EQ(report.text, "");
         EXPECT_EQ(report.errors, std::vector<std::string>{kT + c.error});
     }
@@ -294,7 +301,7 @@ TEST(WaytoolGpx, WritesTheNewestPointAsWaypointAndEachFileAsATrack) {
     std::vector<Rec> van = {{"Van (2).1 <M\xfcller & Co>", "Address: Unknown  Time: 23:59:59",
                              1800000000, -900000000, 29}};
     ToolReport report =
-        tracksToGpx({truck7(), {"Van (2)(2.29.2004).way", trackBytes(1, van)}});
+        tracksToGpx({truck7(), {"Van (2)(2.29.2004).way", trackBytes(1, van)}}, kOptions);
     EXPECT_TRUE(report.errors.empty());
     EXPECT_TRUE(report.warnings.empty());
     EXPECT_EQ(report.text,
@@ -302,30 +309,30 @@ TEST(WaytoolGpx, WritesTheNewestPointAsWaypointAndEachFileAsATrack) {
                   R"(<?xml version="1.0" encoding="UTF-8"?>)",
                   R"(<gpx xmlns="http://www.topografix.com/GPX/1/1" )"
                   R"(version="1.1" creator="waytool">)",
-                  R"(  <wpt lat="47.6062095" lon="-122.3320708"><time>2002-12-08T14:06:00</time>)"
+                  R"(  <wpt lat="47.6062095" lon="-122.3320708"><time>2002-12-08T22:06:00Z</time>)"
                   R"(<name>Truck 7.2</name><cmt>Address: Unknown  Time: 14:06:00</cmt></wpt>)",
                   // GPX has no longitude 180: the same meridian is -180.
-                  R"(  <wpt lat="-90.0000000" lon="-180.0000000"><time>2004-02-29T23:59:59</time>)"
+                  R"(  <wpt lat="-90.0000000" lon="-180.0000000"><time>2004-03-01T07:59:59Z</time>)"
                   "<name>Van (2).1 &lt;M\xc3\xbcller &amp; Co&gt;</name>"
                   R"(<cmt>Address: Unknown  Time: 23:59:59</cmt></wpt>)",
                   "  <trk>",
                   "    <name>Truck 7</name>",
-                  "    <desc>Truck 7(12.8.2002).way</desc>",
+                  "    <desc>Truck 7(12.8.2002).way: local date 2002-12-08, times in UTC from UTC-8</desc>",
                   "    <trkseg>",
                   R"(      <trkpt lat="47.6000000" lon="-122.3000000">)"
-                  R"(<time>2002-12-08T14:05:09</time>)"
+                  R"(<time>2002-12-08T22:05:09Z</time>)"
                   R"(<name>Truck 7.1</name><cmt>Address: Unknown  Time: 14:05:09</cmt></trkpt>)",
                   R"(      <trkpt lat="47.6062095" lon="-122.3320708">)"
-                  R"(<time>2002-12-08T14:06:00</time>)"
+                  R"(<time>2002-12-08T22:06:00Z</time>)"
                   R"(<name>Truck 7.2</name><cmt>Address: Unknown  Time: 14:06:00</cmt></trkpt>)",
                   "    </trkseg>",
                   "  </trk>",
                   "  <trk>",
                   "    <name>Van (2)</name>",
-                  "    <desc>Van (2)(2.29.2004).way</desc>",
+                  "    <desc>Van (2)(2.29.2004).way: local date 2004-02-29, times in UTC from UTC-8</desc>",
                   "    <trkseg>",
                   R"(      <trkpt lat="-90.0000000" lon="-180.0000000">)"
-                  R"(<time>2004-02-29T23:59:59</time>)"
+                  R"(<time>2004-03-01T07:59:59Z</time>)"
                   "<name>Van (2).1 &lt;M\xc3\xbcller &amp; Co&gt;</name>"
                   R"(<cmt>Address: Unknown  Time: 23:59:59</cmt></trkpt>)",
                   "    </trkseg>",
@@ -337,17 +344,20 @@ TEST(WaytoolGpx, WritesTheNewestPointAsWaypointAndEachFileAsATrack) {
 TEST(WaytoolGpx, PointsWithoutADayOrATimeHaveNoTime) {
     std::vector<Rec> records = {{"a.1", "Address: Unknown  Time: 14:05:09", 10, 20},
                                 {"a.2", "no time here", 30, 40}};
-    ToolReport undated = tracksToGpx({{"dir/a.way", trackBytes(2, records)}});
+    ToolReport undated = tracksToGpx({{"dir/a.way", trackBytes(2, records)}}, kOptions);
     EXPECT_TRUE(undated.errors.empty());
     EXPECT_EQ(undated.warnings,
               std::vector<std::string>{
                   "dir/a.way: no date in the file name (NAME(M.D.YYYY).way): points have no time"});
     EXPECT_EQ(undated.text.find("<time>"), std::string::npos);
     EXPECT_NE(undated.text.find("<name>a</name>"), std::string::npos) << undated.text;
+    EXPECT_NE(undated.text.find("<desc>a.way: no local date, points without times</desc>"),
+              std::string::npos)
+        << undated.text;
 
-    ToolReport dated = tracksToGpx({{"a(1.2.2003).way", trackBytes(2, records)}});
+    ToolReport dated = tracksToGpx({{"a(1.2.2003).way", trackBytes(2, records)}}, kOptions);
     EXPECT_TRUE(dated.warnings.empty());
-    EXPECT_NE(dated.text.find("<time>2003-01-02T14:05:09</time><name>a.1</name>"),
+    EXPECT_NE(dated.text.find("<time>2003-01-02T22:05:09Z</time><name>a.1</name>"),
               std::string::npos);
     EXPECT_NE(dated.text.find(R"(lon="0.0000030"><name>a.2</name>)"), std::string::npos)
         << dated.text;
@@ -370,8 +380,9 @@ TEST(WaytoolGpx, RefusesPointsOffTheEarthWithTheirOffset) {
     for (const Case& c : cases) {
         // The bad point is the second record: it starts at 68 + 28, its coordinates at 99.
         Bytes bytes = trackBytes(2, {{"o", "", 0, 0}, {"p", "", c.longitude, c.latitude}});
-        for (const ToolReport& report : {tracksToGpx({{"p.way", bytes}}),
-                                         tracksToGeoJson({{"p.way", bytes}})}) {
+        for (const ToolReport& report : {tracksToGpx({{"p.way", bytes}}, kOptions),
+                                         tracksToGeoJson({{"p.way", bytes}}, kOptions),
+                                         tracksToKml({{"p.way", bytes}}, kOptions)}) {
             EXPECT_EQ(report.text, "");
             EXPECT_EQ(report.errors, std::vector<std::string>{std::string("p.way: ") + c.error});
         }
@@ -379,7 +390,7 @@ TEST(WaytoolGpx, RefusesPointsOffTheEarthWithTheirOffset) {
 }
 
 TEST(WaytoolGeoJson, WritesALineStringPerFileAndThePointOfTheNewest) {
-    ToolReport report = tracksToGeoJson({truck7()});
+    ToolReport report = tracksToGeoJson({truck7()}, kOptions);
     EXPECT_TRUE(report.errors.empty());
     EXPECT_EQ(
         report.text,
@@ -388,12 +399,13 @@ TEST(WaytoolGeoJson, WritesALineStringPerFileAndThePointOfTheNewest) {
             R"({"type": "Feature", "geometry": {"type": "LineString", "coordinates": )"
             R"([[-122.3000000, 47.6000000], [-122.3320708, 47.6062095]]}, "properties": )"
             R"({"name": "Truck 7", "file": "Truck 7(12.8.2002).way", "date": "2002-12-08", )"
-            R"("pointNames": ["Truck 7.1", "Truck 7.2"], )"
-            R"("times": ["2002-12-08T14:05:09", "2002-12-08T14:06:00"]}},)",
+            R"("description": "Truck 7(12.8.2002).way: local date 2002-12-08, times in UTC )"
+            R"(from UTC-8", "pointNames": ["Truck 7.1", "Truck 7.2"], )"
+            R"("times": ["2002-12-08T22:05:09Z", "2002-12-08T22:06:00Z"]}},)",
             R"({"type": "Feature", "geometry": {"type": "Point", "coordinates": )"
             R"([-122.3320708, 47.6062095]}, "properties": {"name": "Truck 7.2", )"
             R"("track": "Truck 7", "file": "Truck 7(12.8.2002).way", )"
-            R"("time": "2002-12-08T14:06:00", "comment": "Address: Unknown  Time: 14:06:00", )"
+            R"("time": "2002-12-08T22:06:00Z", "comment": "Address: Unknown  Time: 14:06:00", )"
             R"("symbol": 26}})",
             "]}",
         }));
@@ -402,14 +414,16 @@ TEST(WaytoolGeoJson, WritesALineStringPerFileAndThePointOfTheNewest) {
 TEST(WaytoolGeoJson, FewerThanTwoPointsMakeNoLineAndTextsAreEscaped) {
     ToolReport report = tracksToGeoJson(
         {{"a\"b.way", trackBytes(1, {{"q\"\\\x01\xe9", "x", 10, 20, 0, 0}})},
-         {"e(1.2.2003).way", trackBytes(0, {})}});
+         {"e(1.2.2003).way", trackBytes(0, {})}},
+        kOptions);
     EXPECT_TRUE(report.errors.empty());
     EXPECT_EQ(
         report.text,
         joined({
             R"({"type": "FeatureCollection", "features": [)",
             R"({"type": "Feature", "geometry": null, "properties": {"name": "a\"b", )"
-            R"("file": "a\"b.way", "date": null, "pointNames": ["q\"\\)"
+            R"("file": "a\"b.way", "date": null, "description": "a\"b.way: no local date, points )"
+            R"(without times", "pointNames": ["q\"\\)"
             "\xc3\xa9"
             R"("], "times": [null]}},)",
             R"({"type": "Feature", "geometry": {"type": "Point", "coordinates": )"
@@ -418,9 +432,183 @@ TEST(WaytoolGeoJson, FewerThanTwoPointsMakeNoLineAndTextsAreEscaped) {
             R"(", "track": "a\"b", "file": "a\"b.way", "time": null, "comment": "x", )"
             R"("symbol": null}},)",
             R"({"type": "Feature", "geometry": null, "properties": {"name": "e", )"
-            R"("file": "e(1.2.2003).way", "date": "2003-01-02", "pointNames": [], "times": []}})",
+            R"("file": "e(1.2.2003).way", "date": "2003-01-02", "description": "e(1.2.2003).way: )"
+            R"(local date 2003-01-02, times in UTC from UTC-8", "pointNames": [], "times": []}})",
             "]}",
         }));
+}
+
+TEST(WaytoolKml, WritesTheNewestPointAsPlacemarkAndALinePerFile) {
+    ToolReport report = tracksToKml({truck7()}, kOptions);
+    EXPECT_TRUE(report.errors.empty());
+    std::string styles;
+    const char* colours[6] = {"ff1e1ec8", "ff289614", "ff00a0be",
+                              "ffd23c1e", "ffaaa000", "ffb41ebe"};
+    for (int i = 0; i < 6; ++i)
+        styles += "    <Style id=\"icon" + std::to_string(i) + "\"><IconStyle><color>" +
+                  colours[i] + "</color></IconStyle><LineStyle><color>" + colours[i] +
+                  "</color><width>3</width></LineStyle></Style>\n";
+    EXPECT_EQ(report.text,
+              joined({
+                  R"(<?xml version="1.0" encoding="UTF-8"?>)",
+                  R"(<kml xmlns="http://www.opengis.net/kml/2.2">)",
+                  "  <Document>",
+                  "    <name>waytool</name>",
+              }) + styles +
+                  joined({
+                      "    <Placemark>",
+                      "      <name>Truck 7.2</name>",
+                      "      <description>Address: Unknown  Time: 14:06:00</description>",
+                      "      <TimeStamp><when>2002-12-08T22:06:00Z</when></TimeStamp>",
+                      "      <styleUrl>#icon2</styleUrl>",
+                      "      <Point><coordinates>-122.3320708,47.6062095</coordinates></Point>",
+                      "    </Placemark>",
+                      "    <Placemark>",
+                      "      <name>Truck 7</name>",
+                      "      <description>Truck 7(12.8.2002).way: local date 2002-12-08, times "
+                      "in UTC from UTC-8</description>",
+                      "      <TimeSpan><begin>2002-12-08T22:05:09Z</begin>"
+                      "<end>2002-12-08T22:06:00Z</end></TimeSpan>",
+                      "      <styleUrl>#icon2</styleUrl>",
+                      "      <MultiGeometry>",
+                      "        <LineString><tessellate>1</tessellate><coordinates>"
+                      "-122.3000000,47.6000000 -122.3320708,47.6062095</coordinates></LineString>",
+                      "      </MultiGeometry>",
+                      "    </Placemark>",
+                      "  </Document>",
+                      "</kml>",
+                  }));
+}
+
+// ---- times in UTC and segments ----
+
+// A track of `times` (local "HH:MM:SS") on the day in `path`, one point each.
+NamedBytes timedTrack(const std::string& path, const std::vector<std::string>& times) {
+    std::vector<Rec> records;
+    for (size_t i = 0; i < times.size(); ++i)
+        records.push_back({"v." + std::to_string(i + 1), "Address: Unknown  Time: " + times[i],
+                           48800000 + int32_t(i) * 1000, 523700000, 17});
+    return {path, trackBytes(int32_t(records.size()), records)};
+}
+
+// The texts between `open` and the next '<' in `text`, in order.
+std::vector<std::string> elements(const std::string& text, const std::string& open) {
+    std::vector<std::string> found;
+    for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
+        size_t start = at + open.size();
+        found.push_back(text.substr(start, text.find('<', start) - start));
+    }
+    return found;
+}
+
+size_t occurrences(const std::string& text, const std::string& what) {
+    size_t n = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
+    return n;
+}
+
+TEST(WaytoolTimes, CivilSecondsAndUtcTextAgree) {
+    struct Case {
+        int year, month, day, hour, minute, second;
+        const char* text;
+    } cases[] = {
+        {1970, 1, 1, 0, 0, 0, "1970-01-01T00:00:00Z"},
+        {2004, 2, 29, 23, 59, 59, "2004-02-29T23:59:59Z"},
+        {1969, 12, 31, 23, 59, 59, "1969-12-31T23:59:59Z"},
+        {2038, 1, 19, 3, 14, 8, "2038-01-19T03:14:08Z"},  // past 32-bit seconds
+        {2100, 3, 1, 12, 0, 0, "2100-03-01T12:00:00Z"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(utcText(civilSeconds(c.year, c.month, c.day, c.hour, c.minute, c.second)),
+                  c.text);
+    EXPECT_EQ(civilSeconds(2002, 12, 8, 14, 5, 9), 1039356309);
+}
+
+// The device's clock in Berlin through both changes of 2026, written out in UTC and read back
+// through the zone to the same clock readings, in order. In October the hour from 02:00 repeats;
+// in March the clock jumps from 02:00 to 03:00, and one minute of driving stays one segment.
+TEST(WaytoolTimes, RoundTripAcrossDaylightSavingChangesInBerlin) {
+    TimeZone berlin;
+    std::string error;
+    ASSERT_TRUE(openTimeZone("Europe/Berlin", &berlin, &error)) << error;
+    struct Case {
+        const char* path;
+        const char* day;
+        std::vector<std::string> local;
+        std::vector<std::string> utc;
+    } cases[] = {
+        {"Van(10.25.2026).way", "2026-10-25",
+         {"01:58:00", "02:04:00", "02:30:00", "02:56:00", "02:02:00", "02:08:00", "03:01:00"},
+         {"2026-10-24T23:58:00Z", "2026-10-25T00:04:00Z", "2026-10-25T00:30:00Z",
+          "2026-10-25T00:56:00Z", "2026-10-25T01:02:00Z", "2026-10-25T01:08:00Z",
+          "2026-10-25T02:01:00Z"}},
+        {"Van(3.29.2026).way", "2026-03-29",
+         {"01:58:00", "01:59:30", "03:00:30", "03:02:00"},
+         {"2026-03-29T00:58:00Z", "2026-03-29T00:59:30Z", "2026-03-29T01:00:30Z",
+          "2026-03-29T01:02:00Z"}},
+    };
+    for (const Case& c : cases) {
+        ToolReport report = tracksToGpx({timedTrack(c.path, c.local)}, {&berlin, 60});
+        ASSERT_TRUE(report.errors.empty()) << c.path;
+        std::vector<std::string> times = elements(report.text, "<time>");
+        times.erase(times.begin());  // the waypoint's
+        EXPECT_EQ(times, c.utc) << c.path;
+        EXPECT_EQ(occurrences(report.text, "<trkseg>"), 1u) << c.path << "\n" << report.text;
+        EXPECT_NE(report.text.find("local date 2026-"), std::string::npos) << c.path;
+        // Back through the zone: each instant shows the clock reading it came from.
+        for (size_t i = 0; i < times.size() && i < c.local.size(); ++i) {
+            int year, month, day, hour, minute, second;
+            ASSERT_EQ(std::sscanf(times[i].c_str(), "%d-%d-%dT%d:%d:%dZ", &year, &month, &day,
+                                  &hour, &minute, &second),
+                      6);
+            int64_t instant = civilSeconds(year, month, day, hour, minute, second);
+            int64_t reading = instant + berlin.offsetAt(berlin, instant);
+            EXPECT_EQ(utcText(reading).substr(11, 8), c.local[i]) << c.path << " point " << i;
+            EXPECT_EQ(utcText(reading).substr(0, 10), c.day) << c.path << " point " << i;
+        }
+    }
+}
+
+TEST(WaytoolTimes, ZonesAreNamedAreaCityFromTheDatabase) {
+    TimeZone zone;
+    std::string error;
+    for (const char* bad : {"Nowhere/Atlantis", "../../etc/passwd", "/usr/share/zoneinfo/UTC",
+                            "Europe/Berlin;rm", "zone1970.tab"}) {
+        EXPECT_FALSE(openTimeZone(bad, &zone, &error)) << bad;
+        EXPECT_NE(error.find("no such time zone"), std::string::npos) << error;
+    }
+    ASSERT_TRUE(openTimeZone("America/Los_Angeles", &zone, &error)) << error;
+    EXPECT_EQ(zone.offsetAt(zone, civilSeconds(2002, 12, 8, 22, 0, 0)), -8 * 3600);
+    EXPECT_EQ(zone.offsetAt(zone, civilSeconds(2002, 7, 8, 22, 0, 0)), -7 * 3600);
+}
+
+// More minutes between two points than --gap allows start a new segment, in GPX and in KML (where
+// a segment of one point is a Point). The pause is measured in UTC.
+TEST(WaytoolSegments, AGapStartsANewSegment) {
+    struct Case {
+        const char* name;
+        int gap;
+        std::vector<std::string> times;
+        size_t segments;
+        size_t lines, points;  // KML: LineStrings and Points in the track's MultiGeometry
+    } cases[] = {
+        {"no gap", 10, {"14:00:00", "14:05:00", "14:15:00"}, 1, 1, 0},
+        {"one gap", 10, {"14:00:00", "14:05:00", "14:15:01", "14:16:00"}, 2, 2, 0},
+        {"one point alone", 10, {"14:00:00", "14:01:00", "14:30:00"}, 2, 1, 1},
+        {"a shorter gap", 2, {"14:00:00", "14:01:00", "14:03:30", "14:04:00"}, 2, 2, 0},
+        {"clock set back", 10, {"14:00:00", "13:00:00", "13:01:00"}, 2, 1, 1},
+    };
+    for (const Case& c : cases) {
+        NamedBytes file = timedTrack("Van(6.1.2026).way", c.times);
+        ToolReport gpx = tracksToGpx({file}, {&kMinus8, c.gap});
+        ToolReport kml = tracksToKml({file}, {&kMinus8, c.gap});
+        EXPECT_EQ(occurrences(gpx.text, "<trkseg>"), c.segments) << c.name << "\n" << gpx.text;
+        EXPECT_EQ(occurrences(gpx.text, "<trkpt"), c.times.size()) << c.name;
+        EXPECT_EQ(occurrences(kml.text, "<LineString>"), c.lines) << c.name << "\n" << kml.text;
+        // One more Point: the newest point's placemark.
+        EXPECT_EQ(occurrences(kml.text, "<Point>"), c.points + 1) << c.name;
+    }
 }
 
 // ---- lists ----

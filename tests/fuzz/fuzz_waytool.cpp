@@ -1,4 +1,4 @@
-// waytool's readers over any bytes: a track file read for info, GPX and GeoJSON, and the same
+// waytool's readers over any bytes: a track file read for info, GPX, GeoJSON and KML, and the same
 // bytes as the two list files. Nothing may crash or read out of bounds, and a GPX that claims
 // success must hold a document.
 #include <cstdint>
@@ -11,10 +11,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> bytes(data, data + size);
     NamedBytes file{"Truck 7(12.8.2002).way", bytes};
     trackInfo(file);
-    ToolReport gpx = tracksToGpx({file});
+    static const TimeZone zone = fixedTimeZone("UTC+1", 3600);
+    ExportOptions options{&zone, 1};
+    ToolReport gpx = tracksToGpx({file}, options);
     if (gpx.errors.empty() && gpx.text.empty())
         std::abort();
-    tracksToGeoJson({file, file});
+    tracksToGeoJson({file, file}, options);
+    ToolReport kml = tracksToKml({file}, options);
+    if (kml.errors.empty() && kml.text.empty())
+        std::abort();
     listTables("zqCDPD", &bytes, "zq3GTrack", &bytes);
     return 0;
 }

@@ -15,6 +15,12 @@ lorvane_fuzz_target(fuzz_track_walk fuzz/fuzz_track_walk.cpp LIBS lorvane_core)
 lorvane_fuzz_target(fuzz_cdpd_list fuzz/fuzz_cdpd_list.cpp LIBS lorvane_core)
 lorvane_fuzz_target(fuzz_target_list fuzz/fuzz_target_list.cpp LIBS lorvane_core)
 
+# --- the host's map: the town file ---
+if(LORVANE_FUZZ AND NOT WIN32)
+    target_compile_options(host_map PRIVATE -fsanitize=fuzzer-no-link)
+endif()
+lorvane_fuzz_target(fuzz_town_map fuzz/fuzz_town_map.cpp LIBS host_map)
+
 # --- number entry ---
 lorvane_fuzz_target(fuzz_number_entry fuzz/fuzz_number_entry.cpp LIBS lorvane_core)
 

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# waytool's GPX checked by outside readers: two track files written here byte by byte, turned into
-# GPX by waytool, then
-#   schema    the GPX validates against the GPX 1.1 schema subset (xmllint);
-#   gpsbabel  gpsbabel reads it back to the same track points and newest-point waypoints;
+# waytool's exports checked by outside readers: two track files written here byte by byte, turned
+# into GPX, KML and GeoJSON by waytool with the device's zone America/Los_Angeles, then
+#   schema    the GPX validates against the GPX 1.1 schema subset, and the KML is well-formed XML
+#             (xmllint);
+#   gpsbabel  gpsbabel reads every format back to the same track points and newest-point
+#             waypoints, and the GPX's times as UTC;
 #   cli       the command line itself: lists of a device root, exit codes and error texts.
 # usage: waytool_formats.sh schema|gpsbabel|cli WAYTOOL XSD
 set -euo pipefail
@@ -49,43 +51,60 @@ track_file("Van (2)(2.29.2004).way", [
     (b"Van (2).2", b"23:59:59", 1512093000, -338567800, 29),
 ])
 with open("expected-track.csv", "w", encoding="utf-8") as f:
-    f.write("Truck 7.1,47.600000,-122.300000,2002/12/08,14:05:09\n"
-            "Truck 7.2,47.606209,-122.332071,2002/12/08,14:06:00\n"
-            "Van (2).1 <M\u00fcller & Co>,-90.000000,-180.000000,2004/02/29,23:59:58\n"
-            "Van (2).2,-33.856780,151.209300,2004/02/29,23:59:59\n")
+    f.write("Truck 7.1,47.600000,-122.300000,2002/12/08,22:05:09\n"
+            "Truck 7.2,47.606209,-122.332071,2002/12/08,22:06:00\n"
+            "Van (2).1 <M\u00fcller & Co>,-90.000000,-180.000000,2004/03/01,07:59:58\n"
+            "Van (2).2,-33.856780,151.209300,2004/03/01,07:59:59\n")
 with open("expected-waypoints.csv", "w", encoding="utf-8") as f:
-    f.write("Truck 7.2,47.606209,-122.332071,2002/12/08,14:06:00\n"
-            "Van (2).2,-33.856780,151.209300,2004/02/29,23:59:59\n")
+    f.write("Truck 7.2,47.606209,-122.332071,2002/12/08,22:06:00\n"
+            "Van (2).2,-33.856780,151.209300,2004/03/01,07:59:59\n")
 PY
 
-"$waytool" gpx "Truck 7(12.8.2002).way" "Van (2)(2.29.2004).way" > out.gpx
+files=("Truck 7(12.8.2002).way" "Van (2)(2.29.2004).way")
+"$waytool" gpx --tz America/Los_Angeles "${files[@]}" > out.gpx
+"$waytool" kml --tz America/Los_Angeles "${files[@]}" > out.kml
+"$waytool" geojson --tz America/Los_Angeles "${files[@]}" > out.json
 
 case $mode in
 schema)
     xmllint --noout --schema "$xsd" out.gpx
+    xmllint --noout out.kml
     ;;
 gpsbabel)
-    # waytool writes local times without a zone; gpsbabel takes them as UTC, and writes them back
-    # as UTC here, so the clock times come back unchanged.
+    # waytool writes UTC; gpsbabel writes it back as UTC here. KML and GeoJSON come back without
+    # the track points' names and times (KML keeps only the line, GeoJSON reads it as a route),
+    # so only their positions are compared.
     export TZ=UTC
     gpsbabel -t -i gpx -f out.gpx -o unicsv,utc=0 -F track.csv
     gpsbabel -w -i gpx -f out.gpx -o unicsv,utc=0 -F waypoints.csv
+    gpsbabel -t -i kml -f out.kml -o unicsv,utc=0 -F kml-track.csv
+    gpsbabel -w -i kml -f out.kml -o unicsv,utc=0 -F kml-waypoints.csv
+    gpsbabel -r -i geojson -f out.json -o unicsv,utc=0 -F geojson-track.csv
+    gpsbabel -w -i geojson -f out.json -o unicsv,utc=0 -F geojson-waypoints.csv
     python3 - <<'PY'
 import csv, sys
 
 def points(path):
     with open(path, encoding="utf-8", newline="") as f:
-        return [(r["Name"], float(r["Latitude"]), float(r["Longitude"]), r["Date"], r["Time"])
-                for r in csv.DictReader(f)]
+        return [(r.get("Name"), float(r["Latitude"]), float(r["Longitude"]), r.get("Date"),
+                 r.get("Time")) for r in csv.DictReader(f)]
 
 def expected(path):
     with open(path, encoding="utf-8") as f:
         rows = [line.rstrip("\n").rsplit(",", 4) for line in f]
     return [(n, float(lat), float(lon), d, t) for n, lat, lon, d, t in rows]
 
+def same_longitude(a, b):
+    # KML and GeoJSON keep 180 where GPX writes the same meridian as -180.
+    return abs(a - b) < 1e-6 or abs(abs(a - b) - 360) < 1e-6
+
 ok = True
-for got_path, want_path in (("track.csv", "expected-track.csv"),
-                            ("waypoints.csv", "expected-waypoints.csv")):
+for got_path, want_path, whole in (("track.csv", "expected-track.csv", True),
+                                   ("waypoints.csv", "expected-waypoints.csv", True),
+                                   ("kml-track.csv", "expected-track.csv", False),
+                                   ("kml-waypoints.csv", "expected-waypoints.csv", False),
+                                   ("geojson-track.csv", "expected-track.csv", False),
+                                   ("geojson-waypoints.csv", "expected-waypoints.csv", False)):
     got, want = points(got_path), expected(want_path)
     if len(got) != len(want):
         print(f"FAILED: {got_path}: {len(got)} points, expected {len(want)}")
@@ -93,8 +112,11 @@ for got_path, want_path in (("track.csv", "expected-track.csv"),
         continue
     for g, w in zip(got, want):
         # unicsv writes six decimals; waytool wrote seven.
-        same = (g[0] == w[0] and abs(g[1] - w[1]) < 1e-6 and abs(g[2] - w[2]) < 1e-6 and
-                g[3:] == w[3:])
+        same = abs(g[1] - w[1]) < 1e-6 and same_longitude(g[2], w[2])
+        if whole:
+            same = same and g[0] == w[0] and g[3:] == w[3:]
+        elif "waypoints" in got_path:
+            same = same and g[0] == w[0]
         if not same:
             print(f"FAILED: {got_path}: got {g}, expected {w}")
             ok = False
@@ -137,6 +159,15 @@ PY
     expect 1 "^waytool: missing.way: no such file" "$waytool" gpx missing.way
     expect 2 "^usage: waytool" "$waytool" info
     expect 2 "^usage: waytool" "$waytool" convert x.way
+    expect 1 "^waytool: --tz Nowhere/Atlantis: no such time zone" \
+        "$waytool" kml --tz Nowhere/Atlantis "Truck 7(12.8.2002).way"
+    expect 2 "^usage: waytool" "$waytool" gpx --gap 0 "Truck 7(12.8.2002).way"
+    expect 2 "^usage: waytool" "$waytool" gpx --tz
+    # The two points lie 51 seconds apart: a gap of one minute keeps them together.
+    expect 0 "<time>2002-12-08T22:06:00Z</time>" \
+        "$waytool" gpx --gap 1 --tz America/Los_Angeles "Truck 7(12.8.2002).way"
+    [ "$(grep -c '<trkseg>' output.txt)" = 1 ] ||
+        { echo "FAILED: --gap 1 split the track"; exit 1; }
     ;;
 *)
     echo "usage: waytool_formats.sh schema|gpsbabel|cli WAYTOOL XSD"
