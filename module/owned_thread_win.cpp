@@ -161,13 +161,14 @@ bool waitForLastAct(OwnedThread* thread, DWORD timeoutMs) {
     ULONGLONG deadline = GetTickCount64() + timeoutMs;
     for (;;) {
         EnumThreadWindows(thread->id, closeThreadWindow, 0);
-        DWORD r = MsgWaitForMultipleObjects(1, &thread->finished, FALSE, kRoundMs, QS_SENDMESSAGE);
+        // A peek for sent messages calls their window procedures and nothing else. It comes first
+        // in every round: a message sent before detach began is no longer "new" to a wait.
+        MSG message;
+        PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        DWORD r = MsgWaitForMultipleObjectsEx(1, &thread->finished, kRoundMs, QS_SENDMESSAGE,
+                                              MWMO_INPUTAVAILABLE);
         if (r == WAIT_OBJECT_0)
             return true;
-        if (r == WAIT_OBJECT_0 + 1) {
-            MSG message;  // a peek for sent messages calls their window procedures, nothing else
-            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        }
         if (GetTickCount64() >= deadline)
             return WaitForSingleObject(thread->finished, 0) == WAIT_OBJECT_0;
     }
