@@ -89,7 +89,7 @@ TEST_F(Module, TheEndpointHoldsUdpPort28695) {
     closesocket(probe);
 }
 
-TEST_F(Module, PortTakenStillAttachesRunsTheReceiverWithoutSpinningAndDetachesCleanly) {
+TEST_F(Module, PortTakenStillAttachesRunsTheReceiverAndDetachesCleanly) {
     SOCKET holder = socket(AF_INET, SOCK_DGRAM, 0);
     sockaddr_in endpoint{};
     endpoint.sin_family = AF_INET;
@@ -98,21 +98,49 @@ TEST_F(Module, PortTakenStillAttachesRunsTheReceiverWithoutSpinningAndDetachesCl
 
     load();
     EXPECT_EQ(waitForThreadCount(baseline + kOurThreads, 5000), baseline + kOurThreads);
+    unload();
+    EXPECT_EQ(waitForThreadCount(baseline, 5000), baseline);
+    closesocket(holder);
+}
 
-    // The receiver's socket is unbound. Windows fails every receive on it at once (Wine blocks
-    // it instead): a receiver that retried without pause would burn a whole core over this
-    // second; ours waits between tries.
+// The module's socket: the one socket of this process bound to port 28695.
+SOCKET findModuleSocket() {
+    for (uintptr_t h = 4; h < 0x10000; h += 4) {
+        sockaddr_in address{};
+        int length = sizeof address;
+        if (getsockname(static_cast<SOCKET>(h), reinterpret_cast<sockaddr*>(&address), &length) ==
+                0 &&
+            address.sin_family == AF_INET && ntohs(address.sin_port) == 28695)
+            return static_cast<SOCKET>(h);
+    }
+    return INVALID_SOCKET;
+}
+
+// CPU time of this process over `ms`, in 100 ns units.
+ULONGLONG busyOver(DWORD ms) {
     FILETIME created, ended, kernelBefore, userBefore, kernelAfter, userAfter;
     GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernelBefore, &userBefore);
-    Sleep(1000);
+    Sleep(ms);
     GetProcessTimes(GetCurrentProcess(), &created, &ended, &kernelAfter, &userAfter);
     auto ticks = [](FILETIME t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    ULONGLONG busy = ticks(kernelAfter) - ticks(kernelBefore) + ticks(userAfter) - ticks(userBefore);
+    return ticks(kernelAfter) - ticks(kernelBefore) + ticks(userAfter) - ticks(userBefore);
+}
+
+TEST_F(Module, AReceiverWhoseSocketFailsWaitsBetweenTriesInsteadOfSpinning) {
+    load();
+    EXPECT_EQ(waitForThreadCount(baseline + kOurThreads, 5000), baseline + kOurThreads);
+    // Closed under it, the receiver's socket fails every receive at once from now on, as a socket
+    // whose network went away does: a receiver that tried again without pause would burn a whole
+    // core over this second; ours waits between tries.
+    SOCKET moduleSocket = findModuleSocket();
+    ASSERT_NE(moduleSocket, INVALID_SOCKET) << "no socket of this process holds port 28695";
+    ASSERT_EQ(closesocket(moduleSocket), 0) << "error " << WSAGetLastError();
+    Sleep(100);
+    ULONGLONG busy = busyOver(1000);
     EXPECT_LT(busy, 2500000u) << "CPU time in 100 ns units over one second: the receiver spins";
 
     unload();
     EXPECT_EQ(waitForThreadCount(baseline, 5000), baseline);
-    closesocket(holder);
 }
 
 TEST_F(Module, DetachLeavesNoThreadOfOurs) {
