@@ -9,21 +9,19 @@ export PATH="$PATH:/usr/sbin:/sbin"
 bash scripts/setup.sh
 
 status=0
-run_ctest() {  # dir, extra args...
-    local dir="$1"
-    shift
-    (cd "$dir" && ctest --output-on-failure --timeout 300 "$@") || status=1
+run_ctest() {  # test preset: its jobs (one at a time under Wine), timeout and output
+    ctest --preset "$1" || status=1
 }
 
 echo "== native: portable core, ASan + UBSan, fuzz targets"
 cmake --preset native >/dev/null
 cmake --build --preset native
-run_ctest build/native -j2
+run_ctest native
 
 echo "== native: ThreadSanitizer"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan
-run_ctest build/tsan -j2
+run_ctest tsan
 
 # The DLLs, the hosts and every Wine test, for x64 and for the 32-bit platform of the device.
 source scripts/wine-session.sh
@@ -33,7 +31,7 @@ for preset in mingw mingw32; do
     cmake --build --preset $preset
     trap wine_session_stop EXIT
     wine_session_start "$root/build/$preset"
-    run_ctest build/$preset -j1
+    run_ctest $preset
     wine_session_stop
     trap - EXIT
 done
