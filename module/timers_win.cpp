@@ -15,7 +15,7 @@ void CALLBACK trackProc(HWND, UINT, UINT_PTR, DWORD) {
     sendTargetQuery(moduleState.targetSelection);
 }
 
-void CALLBACK sendProc(HWND, UINT, UINT_PTR, DWORD) { sendOwnReport(); }
+void CALLBACK sendProc(HWND, UINT, UINT_PTR, DWORD) { ownReportTick(); }
 
 } // namespace
 
