@@ -47,8 +47,8 @@ bool ownerLetsAnswer(uint32_t address) {
     switch (moduleState.answerPolicy.load()) {
     case AnswerPolicy::All:
         return true;
-    case AnswerPolicy::Listed:
-        return address == moduleState.serverAddress || isCdpdListed(address);
+    case AnswerPolicy::Listed:  // an unresolved server (0) lets nobody in
+        return (address != 0 && address == moduleState.serverAddress) || isCdpdListed(address);
     case AnswerPolicy::None:
         break;
     }

@@ -111,6 +111,10 @@ TEST_F(Dispatch, TheAnswerPolicyChoosesWhoIsAnswered) {
         EXPECT_EQ(fake.sent.size(), c.answered ? 1u : 0u)
             << "policy " << int(c.policy) << " from " << std::hex << c.from;
     }
+    SetUp();
+    moduleState.answerPolicy = AnswerPolicy::Listed;  // the server not resolved yet: 0
+    handleDatagram(reinterpret_cast<uint8_t*>(&request), 152, destinationFor(0, 5555));
+    EXPECT_TRUE(fake.sent.empty()) << "a sender claiming 0.0.0.0 passed for the unresolved server";
 }
 
 TEST(ReceiveLoop, FailingReceivesPauseAndPerDatagramErrorsDoNot) {
