@@ -2,8 +2,8 @@
 """Writes benchmarks/data/route-stops.nmea: a drive through the demo's town that stops at traffic
 lights and parks for ten minutes, one epoch a second, in the sentences of tools/make_route.py
 (whose geometry and sentence writer it reuses); a standing fix wanders by a few metres, as a
-real receiver's does. The own-report replay measures it beside the
-demo's steady routes: a real drive spends much of its time standing still.
+real receiver's does. The own-report replay measures it beside the demo's steady routes: a real
+drive spends much of its time standing still.
 """
 
 import datetime

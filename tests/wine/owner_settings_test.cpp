@@ -63,8 +63,6 @@ std::vector<std::string> ownReports() {
 class OwnerSettings : public testing::Test {
   protected:
     void SetUp() override {
-        WSADATA data;
-        ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
         ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
         clearSettings();
         fixCalls = 0;
@@ -77,7 +75,6 @@ class OwnerSettings : public testing::Test {
         if (module != nullptr)
             FreeLibrary(module);
         clearSettings();
-        WSACleanup();
     }
     void setting(const wchar_t* name, const std::wstring& value) {
         writeSettingText(name, value, static_cast<DWORD>((value.size() + 1) * 2));
