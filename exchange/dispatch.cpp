@@ -28,9 +28,37 @@ std::string dottedAddress(uint32_t address) {
     return text;
 }
 
+bool isCdpdListed(uint32_t address) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    for (int32_t i = 0; i < moduleState.cdpdCount && i < kCdpdCapacity; ++i) {
+        if (moduleState.cdpdList[i].address == address)
+            return true;
+    }
+    return false;
+}
+
+bool ownerLetsAnswer(uint32_t address) {
+    switch (moduleState.answerPolicy.load()) {
+    case AnswerPolicy::All:
+        return true;
+    case AnswerPolicy::Listed:  // an unresolved server (0) lets nobody in
+        return (address != 0 && address == moduleState.serverAddress) || isCdpdListed(address);
+    case AnswerPolicy::None:
+        break;
+    }
+    return false;
+}
+
+// The owner's choice first, then the limit, then the driver: a flood of forged requests costs
+// a table lookup each and never reaches the driver. A request admitted while the driver has no
+// fix still counts as answered for its second.
 void answerLocateRequest(const SocketAddress& sender) {
     if (moduleState.udpSocket == kNoSocket)
         return;
+    if (!ownerLetsAnswer(sender.address))
+        return;
+    if (!admitAnswer(&moduleState.answerLimit, sender.address, platformMonotonicMs()))
+        return;  // dropped without a word
     PositionMessage answer;
     if (!buildPositionFromOwnFix(&answer))
         return;  // no fix, no answer
@@ -61,6 +89,8 @@ void logPeerPosition(const PositionMessage& m, const SocketAddress& sender,
             selected < kCdpdCapacity)
             icon = moduleState.cdpdList[selected].iconIndex;
     }
+    if (!matched && moduleState.logPolicy == LogPolicy::Listed)
+        return;  // the owner logs listed senders only
     if (!matched)
         name = dottedAddress(sender.address);
     appendTrackPoint(name.c_str(), receivedAt, m.latitude, m.longitude, icon);

@@ -62,6 +62,7 @@ void attach(HINSTANCE instance) {
     setFolders();
     loadLists();
     std::memset(moduleState.accountId, 0, sizeof moduleState.accountId);
+    readOwnerSettings();  // before the receiver starts: no answer before the owner's choice
     openEndpoint();
     readSettings();
 }

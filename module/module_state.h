@@ -11,8 +11,11 @@
 #include <mutex>
 
 #include "cdpd/cdpd_address.h"
+#include "exchange/answer_limit.h"
 #include "gpsdriver/zqgps_record.h"
 #include "module/platform.h"
+#include "module/settings.h"
+#include "threeg/report_decision.h"
 #include "threeg/threeg_target.h"
 
 constexpr int kPathChars = 260;
@@ -72,6 +75,21 @@ struct ModuleState {
     std::atomic<uintptr_t> trackTimer;  // ThreeGStartTrack, ThreeGStopTrack; 0 = not tracking;
                                         // the receiver reads it
     std::atomic<uintptr_t> sendTimer;  // ThreeGStartSend, ThreeGStopSend; 0 = not sending
+
+    // The owner's choices ("QVAnswer", "QVLog"), written once at attach before the receiver
+    // starts; the receiver reads them for every datagram. Atomic, so whatever the order of
+    // attach's steps, a reader sees the old or the new value whole.
+    std::atomic<AnswerPolicy> answerPolicy{AnswerPolicy::All};
+    std::atomic<LogPolicy> logPolicy{LogPolicy::All};
+    // The own report's thresholds ("QVReportMetres", "QVReportTurn", "QVReportMaxSeconds"; 0 =
+    // not set), written once at attach before any export can run; only the host's thread reads
+    // them, so no reader meets them half-written.
+    ReportRules reportRules;
+    // What the own report remembers between ticks: the host's thread alone (ThreeGStartSend
+    // resets it; the timer's ticks and the one-off sends update it).
+    ReportTrack reportTrack;
+    // Whom the receiver answered lately: the receiver thread alone reads and writes it.
+    AnswerLimit answerLimit;
 };
 
 extern ModuleState moduleState;

@@ -114,6 +114,11 @@ struct LocalTime {
 };
 LocalTime platformLocalTime();
 
+// Milliseconds since some fixed moment (the system's start), from a clock that never goes back
+// and does not follow changes of the date and time; 64 bits, so it does not wrap in the device's
+// life. For intervals only: the answer limit and the own report's heartbeat.
+uint64_t platformMonotonicMs();
+
 // ---- Names and messages ----
 
 // Looks up a host name or dotted address (gethostbyname). True, with *address in network byte
@@ -130,7 +135,7 @@ constexpr uint32_t kMbSetForeground = 0x10000;
 // ---- Timers ----
 // The module's three system timers. Each runs without a window on the thread that started it
 // (the host's), whose message loop calls its procedure: the CDPD tick (pollTick), the target
-// query (sendTargetQuery of targetSelection) and the own report (sendOwnReport).
+// query (sendTargetQuery of targetSelection) and the own report (ownReportTick).
 enum class ModuleTimer { Tick, Track, Send };
 
 // Starts `which` with the given period; returns its identifier, 0 when the system gave none.

@@ -127,6 +127,8 @@ LocalTime platformLocalTime() {
             t.wMilliseconds};
 }
 
+uint64_t platformMonotonicMs() { return GetTickCount64(); }
+
 bool platformResolveHost(const char* name, uint32_t* address) {
     const hostent* entry = gethostbyname(name);
     // Only an IPv4 entry with a 4-byte address, copied at once: the entry is Winsock's own

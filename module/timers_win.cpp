@@ -31,7 +31,7 @@ void CALLBACK trackProc(HWND, UINT, UINT_PTR, DWORD) {
 
 void CALLBACK sendProc(HWND, UINT, UINT_PTR, DWORD) {
     try {
-        sendOwnReport();
+        ownReportTick();
     } catch (...) {
     }
 }

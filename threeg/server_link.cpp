@@ -18,11 +18,13 @@ void lookUpServerIfNeeded() {
     resolveServer(name);
 }
 
-void sendToServer(const PositionMessage& message, size_t length) {
+// False when there is no socket to send on (a send that fails on the way is not known).
+bool sendToServer(const PositionMessage& message, size_t length) {
     if (moduleState.udpSocket == kNoSocket)
-        return;
+        return false;
     platformSendTo(moduleState.udpSocket, destinationFor(moduleState.serverAddress, kDevicePort),
                    &message, length);
+    return true;
 }
 
 // The target of slot `index`, copied whole under the list lock; false outside the list.
@@ -44,18 +46,43 @@ bool resolveServer(const char* name) {
     return true;
 }
 
-void sendOwnReport() {
+namespace {
+
+// The own report, when the server resolves, an account is set, the endpoint is bound and the
+// driver has a fix; false otherwise.
+bool prepareOwnReport(PositionMessage* report) {
     lookUpServerIfNeeded();
     if (moduleState.serverAddress == 0)
-        return;
+        return false;
     if (moduleState.accountId[0] == 0)
-        return;
+        return false;
     if (!moduleState.endpointBound)
-        return;
+        return false;
+    return buildOwnReportFromOwnFix(moduleState.accountId, report);
+}
+
+// The report goes, and the decision learns where and when the server last heard of us.
+void sendPreparedReport(const PositionMessage& report, uint64_t nowMs) {
+    if (sendToServer(report, kOwnReportLength))
+        noteOwnReportSent(&moduleState.reportTrack, report.latitude, report.longitude, nowMs);
+}
+
+} // namespace
+
+void sendOwnReport() {
     PositionMessage report;
-    if (!buildOwnReportFromOwnFix(moduleState.accountId, &report))
+    if (prepareOwnReport(&report))
+        sendPreparedReport(report, platformMonotonicMs());
+}
+
+void ownReportTick() {
+    PositionMessage report;
+    if (!prepareOwnReport(&report))
         return;
-    sendToServer(report, kOwnReportLength);
+    uint64_t now = platformMonotonicMs();
+    if (ownReportDue(moduleState.reportRules, &moduleState.reportTrack, report.latitude,
+                     report.longitude, now))
+        sendPreparedReport(report, now);
 }
 
 void sendTargetQuery(int32_t index) {
@@ -103,6 +130,7 @@ bool startSending(void* hostWindow) {
         return false;
     moduleState.hostWindow = hostWindow;
     stopSending();
+    resetReportTrack(&moduleState.reportTrack);
     moduleState.sendTimer = platformStartTimer(ModuleTimer::Send, kOwnReportPeriodMs);
     return moduleState.sendTimer != 0;
 }

@@ -11,8 +11,14 @@
 bool resolveServer(const char* name);
 
 // One own report under accountId to the server, when the server resolves, an account is set,
-// the endpoint is bound, the driver has a fix and the socket is valid. Silent otherwise.
+// the endpoint is bound, the driver has a fix and the socket is valid. Silent otherwise. The
+// one-off sends of the dialogs call it: it goes whatever the owner's report rules say, and
+// counts as the last report sent for them.
 void sendOwnReport();
+
+// The own report timer's tick: the same report, sent when the owner's report rules
+// (reportRules, threeg/report_decision.h) say it is due; with none set, at every tick.
+void ownReportTick();
 
 // One target query for targetList slot `index`, when the endpoint is bound and the server
 // resolves. A slot outside the list sends nothing (it would name no target).
@@ -36,7 +42,8 @@ void stopTracking();
 
 // ThreeGStartSend once an account is set (the shell runs the account dialog first when none is):
 // false, hostWindow untouched, without an account; otherwise stores the window and starts the own
-// report timer (stopping one already running). False when the system gave no timer.
+// report timer (stopping one already running), whose next tick is the first for the report
+// rules. False when the system gave no timer.
 bool startSending(void* hostWindow);
 
 // ThreeGStopSend: stops the own report timer, if one runs.

@@ -1,10 +1,14 @@
 // udpprobe: talks to a device's UDP endpoint from a plain Linux socket.
 //
-//   udpprobe locate HOST [PORT] [--timeout-ms N]
+//   udpprobe locate HOST [PORT] [--timeout-ms N] [--from ADDRESS] [--count N]
 //       sends a locate request (152 bytes) and prints the position that answers it;
 //       exit 0 with an answer, 1 when none came in time, 2 on a usage or socket error.
-//   udpprobe send HOST PORT HEX
+//       With --count, sends N requests at once and then prints "answers K": every answer that
+//       came until none had come for the timeout (exit 0 whatever K is).
+//   udpprobe send HOST PORT HEX [--from ADDRESS]
 //       sends the bytes written as hex (for instance 6c00...) and waits for nothing.
+//   --from sends from that local address (any of 127.0.0.0/8 on loopback), so one machine can
+//   stand for many senders.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -23,8 +27,9 @@
 namespace {
 
 int usage() {
-    std::fprintf(stderr, "usage: udpprobe locate HOST [PORT] [--timeout-ms N]\n"
-                         "       udpprobe send HOST PORT HEX\n");
+    std::fprintf(stderr, "usage: udpprobe locate HOST [PORT] [--timeout-ms N] [--from ADDRESS] "
+                         "[--count N]\n"
+                         "       udpprobe send HOST PORT HEX [--from ADDRESS]\n");
     return 2;
 }
 
@@ -66,18 +71,53 @@ void printPosition(const PositionMessage& m, ssize_t length, const sockaddr_in& 
                 m.status, m.quality, m.speed, m.course, m.altitude);
 }
 
-int locate(const sockaddr_in& to, int timeoutMs) {
+// A UDP socket, bound to `from` (and any port) when it is not null; -1 on an error, reported.
+int openSocket(const char* from) {
     int s = socket(AF_INET, SOCK_DGRAM, 0);
     if (s < 0) {
         std::perror("socket");
-        return 2;
+        return -1;
     }
-    PositionMessage request = makeLocateRequest();
-    if (sendto(s, &request, kLocateRequestLength, 0, reinterpret_cast<const sockaddr*>(&to),
-               sizeof to) != static_cast<ssize_t>(kLocateRequestLength)) {
-        std::perror("sendto");
+    if (from == nullptr)
+        return s;
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    if (inet_pton(AF_INET, from, &local.sin_addr) != 1 ||
+        bind(s, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+        std::fprintf(stderr, "cannot send from %s: %s\n", from, std::strerror(errno));
         close(s);
+        return -1;
+    }
+    return s;
+}
+
+// Answers that come until none has come for timeoutMs.
+int countAnswers(int s, int timeoutMs) {
+    int answers = 0;
+    pollfd p{s, POLLIN, 0};
+    uint8_t buffer[kMessageSize + 1];
+    while (poll(&p, 1, timeoutMs) == 1 && recv(s, buffer, sizeof buffer, 0) > 0)
+        ++answers;
+    return answers;
+}
+
+int locate(const sockaddr_in& to, int timeoutMs, const char* from, int count) {
+    int s = openSocket(from);
+    if (s < 0)
         return 2;
+    PositionMessage request = makeLocateRequest();
+    for (int i = 0; i < (count > 0 ? count : 1); ++i) {
+        if (sendto(s, &request, kLocateRequestLength, 0, reinterpret_cast<const sockaddr*>(&to),
+                   sizeof to) != static_cast<ssize_t>(kLocateRequestLength)) {
+            std::perror("sendto");
+            close(s);
+            return 2;
+        }
+    }
+    if (count > 0) {
+        std::printf("answers %d\n", countAnswers(s, timeoutMs));
+        close(s);
+        return 0;
     }
     pollfd p{s, POLLIN, 0};
     int result = 1;
@@ -100,12 +140,10 @@ int locate(const sockaddr_in& to, int timeoutMs) {
     return result;
 }
 
-int sendRaw(const sockaddr_in& to, const std::vector<uint8_t>& bytes) {
-    int s = socket(AF_INET, SOCK_DGRAM, 0);
-    if (s < 0) {
-        std::perror("socket");
+int sendRaw(const sockaddr_in& to, const std::vector<uint8_t>& bytes, const char* from) {
+    int s = openSocket(from);
+    if (s < 0)
         return 2;
-    }
     ssize_t n = sendto(s, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
                        sizeof to);
     close(s);
@@ -123,24 +161,29 @@ int main(int argc, char** argv) {
         return usage();
     std::string verb = argv[1];
     sockaddr_in to;
+    const char* from = nullptr;
     if (verb == "locate") {
         const char* port = "28695";
-        int timeoutMs = 3000;
+        int timeoutMs = 3000, count = 0;
         for (int i = 3; i < argc; ++i) {
             if (std::strcmp(argv[i], "--timeout-ms") == 0 && i + 1 < argc)
                 timeoutMs = std::atoi(argv[++i]);
+            else if (std::strcmp(argv[i], "--from") == 0 && i + 1 < argc)
+                from = argv[++i];
+            else if (std::strcmp(argv[i], "--count") == 0 && i + 1 < argc)
+                count = std::atoi(argv[++i]);
             else
                 port = argv[i];
         }
         if (!parseAddress(argv[2], port, &to))
             return usage();
-        return locate(to, timeoutMs);
+        return locate(to, timeoutMs, from, count);
     }
-    if (verb == "send" && argc == 5) {
+    if (verb == "send" && (argc == 5 || (argc == 7 && std::strcmp(argv[5], "--from") == 0))) {
         std::vector<uint8_t> bytes;
         if (!parseAddress(argv[2], argv[3], &to) || !parseHex(argv[4], &bytes))
             return usage();
-        return sendRaw(to, bytes);
+        return sendRaw(to, bytes, argc == 7 ? argv[6] : nullptr);
     }
     return usage();
 }

@@ -66,6 +66,57 @@ TEST_F(Dispatch, OtherKindsSendNothing) {
     EXPECT_TRUE(fake.sent.empty());
 }
 
+TEST_F(Dispatch, LocateRequestsAreAnsweredOnceASecondPerAddressWhateverThePort) {
+    PositionMessage request = makeLocateRequest();
+    auto ask = [&](uint32_t address, uint16_t port) {
+        handleDatagram(reinterpret_cast<uint8_t*>(&request), 152, destinationFor(address, port));
+    };
+    fake.nowMs = 100000;
+    for (uint16_t i = 0; i < 20; ++i) {
+        ask(0x0A00A8C0, uint16_t(5000 + i));  // 192.168.0.10, a new port each time
+        fake.nowMs += 49;
+    }
+    EXPECT_EQ(fake.sent.size(), 1u) << "20 requests within a second from one address";
+    EXPECT_EQ(fake.fixRequests, 1) << "dropped requests reach the driver";
+    for (uint32_t host = 1; host <= 5; ++host)
+        ask(0x0000A8C0 | host << 24, 6000);  // 192.168.0.1 to .5
+    EXPECT_EQ(fake.sent.size(), 6u) << "five more addresses, one answer each";
+    fake.nowMs = 100000 + 1000;
+    ask(0x0A00A8C0, 5000);
+    EXPECT_EQ(fake.sent.size(), 7u) << "a second after its answer, the address is answered again";
+}
+
+// Who is answered under each "QVAnswer": a listed peer, the server, a stranger.
+TEST_F(Dispatch, TheAnswerPolicyChoosesWhoIsAnswered) {
+    constexpr uint32_t kListed = 0x0A00A8C0, kServer = 0x0300A8C0, kStranger = 0x6300A8C0;
+    struct {
+        AnswerPolicy policy;
+        uint32_t from;
+        bool answered;
+    } cases[] = {
+        {AnswerPolicy::All, kListed, true},     {AnswerPolicy::All, kStranger, true},
+        {AnswerPolicy::Listed, kListed, true},  {AnswerPolicy::Listed, kServer, true},
+        {AnswerPolicy::Listed, kStranger, false}, {AnswerPolicy::None, kListed, false},
+        {AnswerPolicy::None, kServer, false},
+    };
+    PositionMessage request = makeLocateRequest();
+    for (auto c : cases) {
+        SetUp();
+        moduleState.cdpdList[0].address = 0x0B00A8C0;
+        moduleState.cdpdList[1].address = kListed;
+        moduleState.cdpdCount = 2;
+        moduleState.serverAddress = kServer;
+        moduleState.answerPolicy = c.policy;
+        handleDatagram(reinterpret_cast<uint8_t*>(&request), 152, destinationFor(c.from, 5555));
+        EXPECT_EQ(fake.sent.size(), c.answered ? 1u : 0u)
+            << "policy " << int(c.policy) << " from " << std::hex << c.from;
+    }
+    SetUp();
+    moduleState.answerPolicy = AnswerPolicy::Listed;  // the server not resolved yet: 0
+    handleDatagram(reinterpret_cast<uint8_t*>(&request), 152, destinationFor(0, 5555));
+    EXPECT_TRUE(fake.sent.empty()) << "a sender claiming 0.0.0.0 passed for the unresolved server";
+}
+
 TEST(ReceiveLoop, FailingReceivesPauseAndPerDatagramErrorsDoNot) {
     struct {
         int result;

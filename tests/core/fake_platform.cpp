@@ -33,6 +33,7 @@ void resetFakePlatform() {
     fake.timers.clear();
     fake.nextTimer = 1;
     fake.timersFail = false;
+    fake.nowMs = 0;
 
     // The module state as at load: all zero, but the socket invalid and the receiver stopped.
     ModuleState& m = moduleState;
@@ -58,6 +59,11 @@ void resetFakePlatform() {
     m.tickTimer = 0;
     m.trackTimer = 0;
     m.sendTimer = 0;
+    m.answerPolicy = AnswerPolicy::All;
+    m.logPolicy = LogPolicy::All;
+    m.reportRules = {};
+    resetReportTrack(&m.reportTrack);
+    resetAnswerLimit(&m.answerLimit);
 }
 
 bool platformGetPositionalData(ZQGPS_POSITIONALDATA* record) {
@@ -123,3 +129,5 @@ uintptr_t platformStartTimer(ModuleTimer which, uint32_t periodMs) {
 }
 
 void platformStopTimer(uintptr_t timer) { fake.timers.erase(timer); }
+
+uint64_t platformMonotonicMs() { return fake.nowMs; }

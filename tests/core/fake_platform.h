@@ -2,6 +2,7 @@
 // over the state below, which a test sets up, inspects, and resets with resetFakePlatform().
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -54,6 +55,9 @@ struct FakePlatform {
     std::map<uintptr_t, Timer> timers;
     uintptr_t nextTimer = 1;
     bool timersFail = false;  // the system gives no timer
+
+    // The monotonic clock: what platformMonotonicMs gives, set by the test.
+    std::atomic<uint64_t> nowMs{0};
 
     std::mutex lock;  // guards `sent` and `fixRequests` against the test's own threads
 };

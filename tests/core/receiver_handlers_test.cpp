@@ -117,6 +117,18 @@ TEST_F(Handlers, InvalidPositionsAndOtherKindsLogNothing) {
     EXPECT_TRUE(fake.messageBoxes.empty());
 }
 
+TEST_F(Handlers, LoggingListedSendersOnlyDropsStrangersButNotTheServer) {
+    moduleState.logPolicy = LogPolicy::Listed;
+    addEntry(kPeer, "Truck", 1);
+    addTarget(u"T7", "Car", 2);
+    receive(position('U', 12, -34, 4), kOther);  // not listed
+    EXPECT_TRUE(told().empty());
+    EXPECT_TRUE(fakeFiles.opened.empty()) << "a stranger made the module touch a file";
+    receive(position('U', 12, -34, 4), kPeer);
+    receive(position('n', 56, 78, 4, "T7"), kServer);
+    EXPECT_EQ(told(), (std::vector<std::string>{"Truck(12.8.2002).way", "Car(12.8.2002).way"}));
+}
+
 TEST_F(Handlers, TargetReportsFromTheServerAreLoggedOncePerChange) {
     addTarget(u"T7", "Blue car/rental", 4);
     struct {

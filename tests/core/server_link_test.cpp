@@ -176,3 +176,72 @@ TEST_F(ServerLink, SendingNeedsAnAccountAndRunsOneSixSecondTimer) {
 }
 
 } // namespace
+
+namespace {
+
+// The own report timer's ticks, 6 s apart, with the device where the fake driver puts it.
+class OwnReportTicks : public ServerLink {
+  protected:
+    void SetUp() override {
+        ServerLink::SetUp();
+        fake.fix.latitude = 523700000;  // 52.37 N, 4.89 E in driver units
+        fake.fix.longitude = 48900000;
+        fake.nowMs = 1000000;
+        ASSERT_TRUE(startSending(nullptr));
+    }
+    // One tick `north` metres (roughly: 90 driver units a metre) north of the start.
+    bool tick(int north) {
+        fake.fix.latitude = 523700000 + north * 90;
+        size_t before = fake.sent.size();
+        ownReportTick();
+        fake.nowMs += 6000;
+        return fake.sent.size() > before;
+    }
+};
+
+TEST_F(OwnReportTicks, WithoutRulesEveryTickSends) {
+    for (int i = 0; i < 5; ++i)
+        EXPECT_TRUE(tick(0)) << i;
+}
+
+TEST_F(OwnReportTicks, WithRulesTheFirstTickSendsAndThenOnlyWhatTheRulesSay) {
+    moduleState.reportRules = {50, 30, 60};
+    std::vector<bool> sent;
+    int north[] = {0, 0, 20, 40, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60, 60};
+    for (int n : north)
+        sent.push_back(tick(n));
+    // First tick; 60 m at the fifth; the heartbeat 60 s later at the fifteenth.
+    std::vector<bool> expected(15, false);
+    expected[0] = expected[4] = expected[14] = true;
+    EXPECT_EQ(sent, expected);
+    for (const SentDatagram& d : fake.sent)
+        EXPECT_EQ(d.bytes[0], 'o');
+}
+
+TEST_F(OwnReportTicks, AStartAgainMakesTheNextTickTheFirst) {
+    moduleState.reportRules = {50, 0, 0};
+    EXPECT_TRUE(tick(0));
+    EXPECT_FALSE(tick(0));
+    ASSERT_TRUE(startSending(nullptr));
+    EXPECT_TRUE(tick(0));
+}
+
+TEST_F(OwnReportTicks, AOneOffReportCountsAsTheLastReportSent) {
+    moduleState.reportRules = {50, 0, 0};
+    EXPECT_TRUE(tick(0));
+    fake.fix.latitude = 523700000 + 60 * 90;
+    sendOwnReport();  // "&Send Posit": goes whatever the rules say
+    EXPECT_EQ(fake.sent.size(), 2u);
+    EXPECT_FALSE(tick(60)) << "60 m from the first report, but none from the one-off";
+}
+
+TEST_F(OwnReportTicks, ATickWithoutAFixIsNotTheFirstReport) {
+    moduleState.reportRules = {50, 0, 0};
+    fake.hasFix = false;
+    EXPECT_FALSE(tick(0));
+    fake.hasFix = true;
+    EXPECT_TRUE(tick(0)) << "the first report goes at the first tick that can send one";
+    EXPECT_FALSE(tick(0));
+}
+
+} // namespace

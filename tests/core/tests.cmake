@@ -6,9 +6,11 @@ lorvane_core_test(position_message_test core/position_message_test.cpp)
 lorvane_core_test(module_core_test core/settings_test.cpp core/own_fix_test.cpp core/dispatch_test.cpp)
 lorvane_core_test(receiver_handlers_test core/receiver_handlers_test.cpp)
 lorvane_core_test(detach_race_test core/detach_race_test.cpp)
+lorvane_core_test(answer_limit_test core/answer_limit_test.cpp)
 
 # --- server link ---
 lorvane_core_test(server_link_test core/server_link_test.cpp)
+lorvane_core_test(report_decision_test core/report_decision_test.cpp)
 
 # --- gpsdriver ---
 lorvane_core_test(gpsd_stream_test core/gpsd_stream_test.cpp LIBS gpsdriver_core)

@@ -72,3 +72,18 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 8)
         FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
         TIMEOUT 300)
 endif()
+
+# The owner's controls. The own report under the report rules, on four ticks of the 6-second
+# timer; then, from native senders at several loopback addresses, the bound on locate answers
+# and "QVAnswer" and "QVLog" "listed".
+lorvane_wine_test(owner_settings_wine_test wine/owner_settings_test.cpp)
+target_link_libraries(owner_settings_wine_test PRIVATE lorvane_core)
+add_test(NAME wine.owner_settings_udp
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/owner_settings_udp.sh
+                 ${CMAKE_BINARY_DIR}/bin ${PROJECT_SOURCE_DIR}/build/native/bin
+                 ${PROJECT_SOURCE_DIR}/tests/data/route-east.nmea 29473)
+set_tests_properties(wine.owner_settings_udp PROPERTIES
+    PASS_REGULAR_EXPRESSION "owner settings: passed"
+    FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
+    RESOURCE_LOCK udp28695
+    TIMEOUT 240)

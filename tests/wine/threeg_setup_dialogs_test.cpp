@@ -57,32 +57,9 @@ int WSAAPI recordSendTo(SOCKET s, const char* bytes, int length, int flags, cons
 
 // Puts recordSendTo in the place of ws2_32's sendto in the import table of `module`.
 bool recordSendsOf(HMODULE module) {
-    auto* base = reinterpret_cast<uint8_t*>(module);
-    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
-        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& imports =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-    auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
-    for (; d->Name != 0; ++d) {
-        if (_stricmp(reinterpret_cast<char*>(base + d->Name), "ws2_32.dll") != 0)
-            continue;
-        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
-        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
-        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
-            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
-                continue;
-            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
-            if (std::strcmp(reinterpret_cast<char*>(byName->Name), "sendto") != 0)
-                continue;
-            realSendTo = reinterpret_cast<decltype(&sendto)>(slots->u1.Function);
-            DWORD was;
-            VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &was);
-            slots->u1.Function = reinterpret_cast<ULONG_PTR>(&recordSendTo);
-            VirtualProtect(&slots->u1.Function, sizeof(void*), was, &was);
-            return true;
-        }
-    }
-    return false;
+    realSendTo = reinterpret_cast<decltype(&sendto)>(replaceImport(
+        module, "ws2_32.dll", "sendto", reinterpret_cast<void*>(&recordSendTo)));
+    return realSendTo != nullptr;
 }
 
 std::vector<Datagram> sent() {

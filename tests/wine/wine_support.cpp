@@ -2,6 +2,9 @@
 
 #include <tlhelp32.h>
 
+#include <cstdint>
+#include <cstring>
+
 #include <vector>
 
 const wchar_t kSettingsKeyPath[] = L"Software\\Orlisk Inc.\\Orlisk GPS\\3.0";
@@ -127,4 +130,33 @@ std::wstring controlText(HWND dialog, int id) {
     wchar_t text[512] = {};
     GetDlgItemTextW(dialog, id, text, 512);
     return text;
+}
+
+void* replaceImport(HMODULE module, const char* dll, const char* function, void* replacement) {
+    auto* base = reinterpret_cast<uint8_t*>(module);
+    auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports =
+        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress);
+    for (; d->Name != 0; ++d) {
+        if (_stricmp(reinterpret_cast<char*>(base + d->Name), dll) != 0)
+            continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal))
+                continue;
+            auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (std::strcmp(reinterpret_cast<char*>(byName->Name), function) != 0)
+                continue;
+            void* was = reinterpret_cast<void*>(slots->u1.Function);
+            DWORD protection;
+            VirtualProtect(&slots->u1.Function, sizeof(void*), PAGE_READWRITE, &protection);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            VirtualProtect(&slots->u1.Function, sizeof(void*), protection, &protection);
+            return was;
+        }
+    }
+    return nullptr;
 }

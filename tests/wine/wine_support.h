@@ -50,3 +50,8 @@ void clickButton(HWND dialog, int id);
 
 // The text of a dialog's control.
 std::wstring controlText(HWND dialog, int id);
+
+// Puts `replacement` in the place of `function` (imported by name from `dll`) in the import table
+// of `module`, so the module's own calls reach it; returns what the slot held before, or null
+// when the module imports no such function.
+void* replaceImport(HMODULE module, const char* dll, const char* function, void* replacement);
