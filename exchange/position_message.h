@@ -51,8 +51,8 @@ static_assert(offsetof(PositionMessage, quality) == 37);
 static_assert(offsetof(PositionMessage, altitude) == 40);
 static_assert(offsetof(PositionMessage, reserved48) == 48);
 
-// Builders. Each returns a whole message, every byte not filled by its kind zero; the length to
-// send is messageLength(kind of what was built, isModemQuery).
+// Builders. Each returns a whole message, every byte not filled by its kind zero; the bytes to
+// send are the kind's length below (a modem query and a target query send only the short form).
 PositionMessage makePosition(const ZQGPS_POSITIONALDATA& fix);
 PositionMessage makeOwnReport(const ZQGPS_POSITIONALDATA& fix, const char16_t* accountId);
 PositionMessage makeLocateRequest();

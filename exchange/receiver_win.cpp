@@ -45,7 +45,11 @@ void receiverLoop(void*) {
         ReceiveError error = n < 0 ? receiveErrorOf(WSAGetLastError()) : ReceiveError::None;
         switch (stepAfterReceive(n, error)) {
         case ReceiveStep::Handle:
-            handleDatagram(buffer, static_cast<size_t>(n), sender);
+            // No exception may end the receiver: a failure of memory costs this datagram only.
+            try {
+                handleDatagram(buffer, static_cast<size_t>(n), sender);
+            } catch (...) {
+            }
             break;
         case ReceiveStep::ReceiveAgain:
             break;

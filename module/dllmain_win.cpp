@@ -40,19 +40,19 @@ sockaddr_in localEndpoint() {
     return endpoint;
 }
 
+// No socket: no bind and no receiver. With a socket the receiver runs whether or not the bind
+// succeeded.
 void openEndpoint() {
     SOCKET s = socket(AF_INET, SOCK_DGRAM, 0);
-    moduleState.udpSocket = s == INVALID_SOCKET ? kNoSocket : static_cast<SocketHandle>(s);
     if (s == INVALID_SOCKET) {
-        moduleState.receiverStop = false;  // no socket: no bind and no receiver
+        moduleState.udpSocket = kNoSocket;
         return;
     }
+    moduleState.udpSocket = static_cast<SocketHandle>(s);
     sockaddr_in endpoint = localEndpoint();
     if (bind(s, reinterpret_cast<sockaddr*>(&endpoint), sizeof endpoint) == 0)
         moduleState.endpointBound = true;
-    // The receiver runs whether or not the bind succeeded.
-    if (moduleState.receiverStop)
-        startReceiver();
+    startReceiver();
 }
 
 void attach(HINSTANCE instance) {
