@@ -53,6 +53,7 @@ wine_session_start() {
 wine_prefix_works() {
     local rc=0
     wine cmd /c exit 0 >/dev/null 2>&1 || rc=$?
+    wineserver -w  # the check's server ends first, or the persistent one could not start
     [ $rc -ne 53 ]
 }
 
