@@ -48,23 +48,21 @@ struct TpvReport {
     std::string time;  // empty when absent or not a string
 };
 
+// The numeric members of a TPV report that the record uses.
+struct NumberMember {
+    const char* name;
+    double TpvReport::*field;
+};
+const NumberMember kNumberMembers[] = {
+    {"mode", &TpvReport::mode},     {"lat", &TpvReport::lat},     {"lon", &TpvReport::lon},
+    {"altMSL", &TpvReport::altMsl}, {"alt", &TpvReport::alt},     {"altHAE", &TpvReport::altHae},
+    {"track", &TpvReport::track},   {"speed", &TpvReport::speed},
+};
+
 double* numberMember(TpvReport* r, const std::string& key) {
-    if (key == "mode")
-        return &r->mode;
-    if (key == "lat")
-        return &r->lat;
-    if (key == "lon")
-        return &r->lon;
-    if (key == "altMSL")
-        return &r->altMsl;
-    if (key == "alt")
-        return &r->alt;
-    if (key == "altHAE")
-        return &r->altHae;
-    if (key == "track")
-        return &r->track;
-    if (key == "speed")
-        return &r->speed;
+    for (const NumberMember& m : kNumberMembers)
+        if (key == m.name)
+            return &(r->*m.field);
     return nullptr;
 }
 
