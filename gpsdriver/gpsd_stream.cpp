@@ -1,326 +1,179 @@
 // Reading gpsd's JSON watch stream. gpsd sends one JSON object per line (VERSION, DEVICES, WATCH,
-// SKY, TPV ...); only TPV reports carry a position. Each complete line goes through a small strict
-// JSON reader of our own: the members of the top-level object are checked and the few TPV members
-// we use are kept; nested objects and arrays (the device list, SKY's satellites) are checked and
-// skipped. A line that is not well-formed JSON, or is longer than kGpsdMaxLine, is ignored whole:
-// half a report is never turned into a fix.
+// SKY, TPV ...); only TPV reports carry a position. Each complete line goes through
+// nlohmann-json's event parser: the members of the top-level object that a TPV report uses are
+// noted as they pass, nested objects and arrays (the device list, SKY's satellites) are passed
+// over, and no tree is built. A line that is not well-formed JSON, is nested deeper than
+// kMaxDepth or is longer than kGpsdMaxLine is ignored whole: half a report is never turned into a
+// fix. The parser reports a bad line through the handler's return values; nothing here throws.
 #include "gpsdriver/gpsd_stream.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <system_error>
+#include <new>
+#include <string>
+
+#include <nlohmann/json.hpp>
 
 const char kGpsdWatchCommand[] = "?WATCH={\"enable\":true,\"json\":true};\n";
 
 namespace {
 
-// gpsd nests three deep at most; the bound keeps the recursive walk off the end of the stack.
+using Json = nlohmann::json;
+
+// gpsd nests three deep at most, the line's own object counted; a line nested deeper is none of
+// its reports.
 constexpr int kMaxDepth = 32;
 
-// Strings longer than this ("device" paths, long keys) are checked but not kept: none of the keys
-// or string values we use comes near it.
-constexpr size_t kShortText = 47;
+// The longest time text read; no ISO timestamp of gpsd's comes near it.
+constexpr size_t kLongestTime = 47;
 
 // Absent, null, not a number, or beyond the range of a double.
 constexpr double kNoNumber = std::numeric_limits<double>::quiet_NaN();
 
-// One line, a position and a sticky error: once the error is set every peek yields '\0', which
-// no rule of the grammar accepts, so each walk stops and the line is dropped.
-struct Cursor {
-    const char* text;
-    size_t length;
-    size_t pos;
-    bool error;
-};
-
-char peek(const Cursor& c) {
-    return !c.error && c.pos < c.length ? c.text[c.pos] : '\0';
-}
-
-void fail(Cursor* c) {
-    c->error = true;
-}
-
-bool accept(Cursor* c, char wanted) {
-    if (peek(*c) != wanted)
-        return false;
-    ++c->pos;
-    return true;
-}
-
-void expect(Cursor* c, char wanted) {
-    if (!accept(c, wanted))
-        fail(c);
-}
-
-void skipSpace(Cursor* c) {
-    for (;;) {
-        char ch = peek(*c);
-        if (ch != ' ' && ch != '\t' && ch != '\r' && ch != '\n')
-            return;
-        ++c->pos;
-    }
-}
-
-bool isDigit(char ch) {
-    return ch >= '0' && ch <= '9';
-}
-
-// A decoded string, kept only while it fits.
-struct ShortText {
-    char text[kShortText];
-    size_t length;
-    bool fits;
-};
-
-void keepChar(ShortText* s, char ch) {
-    if (s->length < kShortText)
-        s->text[s->length++] = ch;
-    else
-        s->fits = false;
-}
-
-bool textIs(const ShortText& s, const char* wanted) {
-    size_t n = std::strlen(wanted);
-    return s.fits && s.length == n && std::memcmp(s.text, wanted, n) == 0;
-}
-
-int hexValue(char ch) {
-    if (isDigit(ch))
-        return ch - '0';
-    if (ch >= 'a' && ch <= 'f')
-        return ch - 'a' + 10;
-    if (ch >= 'A' && ch <= 'F')
-        return ch - 'A' + 10;
-    return -1;
-}
-
-// \uXXXX. A character beyond ASCII is kept as 0x80, which matches none of our keys or values.
-void readUnicodeEscape(Cursor* c, ShortText* out) {
-    unsigned code = 0;
-    for (int i = 0; i < 4; ++i) {
-        int h = hexValue(peek(*c));
-        if (h < 0) {
-            fail(c);
-            return;
-        }
-        code = code * 16 + static_cast<unsigned>(h);
-        ++c->pos;
-    }
-    keepChar(out, code < 0x80 ? static_cast<char>(code) : '\x80');
-}
-
-void readEscape(Cursor* c, ShortText* out) {
-    char ch = peek(*c);
-    ++c->pos;
-    switch (ch) {
-    case '"': keepChar(out, '"'); break;
-    case '\\': keepChar(out, '\\'); break;
-    case '/': keepChar(out, '/'); break;
-    case 'b': keepChar(out, '\b'); break;
-    case 'f': keepChar(out, '\f'); break;
-    case 'n': keepChar(out, '\n'); break;
-    case 'r': keepChar(out, '\r'); break;
-    case 't': keepChar(out, '\t'); break;
-    case 'u': readUnicodeEscape(c, out); break;
-    default: fail(c); break;
-    }
-}
-
-// A string; raw control characters (and the end of the line) make it malformed. Bytes from 0x80
-// up pass unchecked: none of them can end the string or form an escape.
-void readString(Cursor* c, ShortText* out) {
-    out->length = 0;
-    out->fits = true;
-    expect(c, '"');
-    while (!c->error) {
-        char ch = peek(*c);
-        if (static_cast<unsigned char>(ch) < 0x20) {
-            fail(c);
-        } else if (ch == '"') {
-            ++c->pos;
-            return;
-        } else if (ch == '\\') {
-            ++c->pos;
-            readEscape(c, out);
-        } else {
-            keepChar(out, ch);
-            ++c->pos;
-        }
-    }
-}
-
-void readDigits(Cursor* c) {
-    if (!isDigit(peek(*c)))
-        fail(c);
-    while (isDigit(peek(*c)))
-        ++c->pos;
-}
-
-// -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)? and its value. from_chars does not depend on the
-// locale a host may have set; a number beyond the range of a double comes back as kNoNumber.
-double readNumber(Cursor* c) {
-    size_t start = c->pos;
-    accept(c, '-');
-    if (!accept(c, '0'))
-        readDigits(c);
-    if (accept(c, '.'))
-        readDigits(c);
-    if (accept(c, 'e') || accept(c, 'E')) {
-        if (!accept(c, '+'))
-            accept(c, '-');
-        readDigits(c);
-    }
-    if (c->error)
-        return kNoNumber;
-    double value = 0;
-    const char* first = c->text + start;
-    const char* last = c->text + c->pos;
-    std::from_chars_result r = std::from_chars(first, last, value);
-    if (r.ptr != last)
-        fail(c);
-    if (r.ec != std::errc())
-        return kNoNumber;
-    return value;
-}
-
-void readWord(Cursor* c, const char* word) {
-    for (const char* w = word; *w != '\0'; ++w)
-        expect(c, *w);
-}
+// nlohmann-json's error for a number beyond the range of a double.
+constexpr int kNumberOverflow = 406;
 
 // The members of a TPV report that the record is made from; kNoNumber where absent.
 struct TpvReport {
-    bool isTpv;
-    double mode;
-    double lat;
-    double lon;
-    double altMsl;
-    double alt;
-    double altHae;
-    double track;
-    double speed;
-    ShortText time;  // length 0 when absent or not a string
+    bool isTpv = false;
+    double mode = kNoNumber;
+    double lat = kNoNumber;
+    double lon = kNoNumber;
+    double altMsl = kNoNumber;
+    double alt = kNoNumber;
+    double altHae = kNoNumber;
+    double track = kNoNumber;
+    double speed = kNoNumber;
+    std::string time;  // empty when absent or not a string
 };
 
-enum class ValueKind { Other, String, Number };
-
-struct Value {
-    ValueKind kind;
-    double number;
-    ShortText text;
+// The numeric members of a TPV report that the record uses.
+struct NumberMember {
+    const char* name;
+    double TpvReport::*field;
+};
+const NumberMember kNumberMembers[] = {
+    {"mode", &TpvReport::mode},     {"lat", &TpvReport::lat},     {"lon", &TpvReport::lon},
+    {"altMSL", &TpvReport::altMsl}, {"alt", &TpvReport::alt},     {"altHAE", &TpvReport::altHae},
+    {"track", &TpvReport::track},   {"speed", &TpvReport::speed},
 };
 
-void readValue(Cursor* c, int depth, Value* v);
-
-void noteMember(TpvReport* r, const ShortText& key, const Value& v) {
-    double number = v.kind == ValueKind::Number ? v.number : kNoNumber;
-    if (textIs(key, "class"))
-        r->isTpv = v.kind == ValueKind::String && textIs(v.text, "TPV");
-    else if (textIs(key, "mode"))
-        r->mode = number;
-    else if (textIs(key, "lat"))
-        r->lat = number;
-    else if (textIs(key, "lon"))
-        r->lon = number;
-    else if (textIs(key, "altMSL"))
-        r->altMsl = number;
-    else if (textIs(key, "alt"))
-        r->alt = number;
-    else if (textIs(key, "altHAE"))
-        r->altHae = number;
-    else if (textIs(key, "track"))
-        r->track = number;
-    else if (textIs(key, "speed"))
-        r->speed = number;
-    else if (textIs(key, "time"))
-        r->time = v.kind == ValueKind::String ? v.text : ShortText{};
+double* numberMember(TpvReport* r, const std::string& key) {
+    for (const NumberMember& m : kNumberMembers)
+        if (key == m.name)
+            return &(r->*m.field);
+    return nullptr;
 }
 
-// An object; its members are noted in *report when there is one (the top level), else skipped.
-void readObject(Cursor* c, int depth, TpvReport* report) {
-    if (depth > kMaxDepth) {
-        fail(c);
-        return;
+// A member of the top-level object: `text` is its value when that is a string, `number` when it
+// is a number (kNoNumber otherwise). A later duplicate replaces the earlier member.
+void noteMember(TpvReport* r, const std::string& key, double number, const std::string* text) {
+    if (key == "class")
+        r->isTpv = text != nullptr && *text == "TPV";
+    else if (key == "time")
+        r->time = text != nullptr ? *text : std::string();
+    else if (double* member = numberMember(r, key))
+        *member = number;
+}
+
+// The handler of nlohmann-json's event parser for one line: only an object is a report, and only
+// its own members (depth 1) are noted. Returning false ends the parse and drops the line.
+struct LineReader {
+    TpvReport report;
+    int depth;                // objects and arrays open around the next value
+    std::string member;       // the name of the top-level member whose value comes next
+    std::string overflowed;   // a number beyond the range of a double, as written
+    size_t overflowEnd;       // the offset just past it
+
+    bool value(double number, const std::string* text) {
+        if (depth == 1)
+            noteMember(&report, member, number, text);
+        return depth > 0;
     }
-    expect(c, '{');
-    skipSpace(c);
-    if (accept(c, '}'))
-        return;
-    do {
-        skipSpace(c);
-        ShortText key;
-        readString(c, &key);
-        skipSpace(c);
-        expect(c, ':');
-        skipSpace(c);
-        Value v;
-        readValue(c, depth, &v);
-        if (report != nullptr && !c->error)
-            noteMember(report, key, v);
-        skipSpace(c);
-    } while (accept(c, ','));
-    expect(c, '}');
-}
-
-void skipArray(Cursor* c, int depth) {
-    if (depth > kMaxDepth) {
-        fail(c);
-        return;
+    bool open(bool isObject) {
+        if (depth == 0 && !isObject)
+            return false;
+        if (depth == 1)
+            noteMember(&report, member, kNoNumber, nullptr);
+        return ++depth <= kMaxDepth;
     }
-    expect(c, '[');
-    skipSpace(c);
-    if (accept(c, ']'))
-        return;
-    do {
-        skipSpace(c);
-        Value v;
-        readValue(c, depth, &v);
-        skipSpace(c);
-    } while (accept(c, ','));
-    expect(c, ']');
-}
-
-void readValue(Cursor* c, int depth, Value* v) {
-    v->kind = ValueKind::Other;
-    v->number = kNoNumber;
-    char ch = peek(*c);
-    if (ch == '"') {
-        v->kind = ValueKind::String;
-        readString(c, &v->text);
-    } else if (ch == '-' || isDigit(ch)) {
-        v->kind = ValueKind::Number;
-        v->number = readNumber(c);
-    } else if (ch == '{') {
-        readObject(c, depth + 1, nullptr);
-    } else if (ch == '[') {
-        skipArray(c, depth + 1);
-    } else if (ch == 't') {
-        readWord(c, "true");
-    } else if (ch == 'f') {
-        readWord(c, "false");
-    } else if (ch == 'n') {
-        readWord(c, "null");
-    } else {
-        fail(c);
+    bool close() {
+        --depth;
+        return true;
     }
+
+    bool null() { return value(kNoNumber, nullptr); }
+    bool boolean(bool) { return value(kNoNumber, nullptr); }
+    bool number_integer(Json::number_integer_t n) { return value(static_cast<double>(n), nullptr); }
+    bool number_unsigned(Json::number_unsigned_t n) {
+        return value(static_cast<double>(n), nullptr);
+    }
+    // A nonzero number too small for a double (1e-400) comes as 0. It counts as absent, as one
+    // too large does; only its digits before the exponent tell it from a true zero.
+    bool number_float(Json::number_float_t n, const Json::string_t& text) {
+        bool underflow = n == 0 && text.find_first_of("123456789") < text.find_first_of("eE");
+        return value(underflow ? kNoNumber : n, nullptr);
+    }
+    bool string(Json::string_t& s) { return value(kNoNumber, &s); }
+    bool binary(Json::binary_t&) { return false; }  // only binary formats have these
+    bool start_object(std::size_t) { return open(true); }
+    bool key(Json::string_t& k) {
+        if (depth == 1)
+            member = k;
+        return true;
+    }
+    bool end_object() { return close(); }
+    bool start_array(std::size_t) { return open(false); }
+    bool end_array() { return close(); }
+    bool parse_error(std::size_t at, const std::string& token, const Json::exception& error) {
+        if (error.id == kNumberOverflow) {
+            overflowed = token;
+            overflowEnd = at;
+        }
+        return false;
+    }
+};
+
+// nlohmann-json ends the parse at a number beyond the range of a double (1e999). Such a member
+// counts as absent, as null does, and the rest of the report stands: so the number is overwritten
+// in place with null and blanks, and the line read again, once for each such number. The
+// shortest of them has five characters ("2e308").
+bool blankOverflowedNumber(char* text, size_t length, const LineReader& reader) {
+    size_t n = reader.overflowed.size();
+    if (n < 4 || reader.overflowEnd > length || reader.overflowEnd < n)
+        return false;
+    char* number = text + (reader.overflowEnd - n);
+    if (std::memcmp(number, reader.overflowed.data(), n) != 0)
+        return false;
+    std::memset(number, ' ', n);
+    std::memcpy(number, "null", 4);
+    return true;
 }
 
-// One line: exactly one object, with white space around it at most.
-bool readReport(const char* text, size_t length, TpvReport* r) {
-    *r = TpvReport{};
-    r->mode = r->lat = r->lon = kNoNumber;
-    r->altMsl = r->alt = r->altHae = kNoNumber;
-    r->track = r->speed = kNoNumber;
-    Cursor c{text, length, 0, false};
-    skipSpace(&c);
-    readObject(&c, 1, r);
-    skipSpace(&c);
-    if (c.pos != c.length)
-        fail(&c);
-    return !c.error;
+// One line: exactly one object, with white space around it at most. Numbers beyond the range of
+// a double are blanked in `text` on the way.
+bool readReport(char* text, size_t length, TpvReport* r) {
+    // JSON has no place for a NUL byte, yet the parser takes one for the end of the text and
+    // would read no further; it also skips a byte order mark at the start, which gpsd never
+    // writes. Neither line is a report.
+    if (std::memchr(text, '\0', length) != nullptr || (length > 0 && text[0] == '\xEF'))
+        return false;
+    try {
+        for (;;) {
+            LineReader reader{};
+            if (Json::sax_parse(text, text + length, &reader)) {
+                *r = std::move(reader.report);
+                return true;
+            }
+            if (!blankOverflowedNumber(text, length, reader))
+                return false;
+        }
+    } catch (const std::bad_alloc&) {
+        // The parser allocates as it reads; a line it had no memory for is dropped like any
+        // other it could not read.
+        return false;
+    }
 }
 
 // Every double-to-integer conversion goes through here: NaN gives 0, anything outside [lo, hi]
@@ -355,19 +208,23 @@ double firstNumber(double a, double b, double c) {
     return c;
 }
 
+bool isDigit(char ch) {
+    return ch >= '0' && ch <= '9';
+}
+
 // Reads `count` digits at text[*pos]; -1 when one of them is not a digit.
-int readField(const ShortText& t, size_t* pos, size_t count) {
+int readField(const std::string& t, size_t* pos, size_t count) {
     int value = 0;
     for (size_t i = 0; i < count; ++i, ++*pos) {
-        if (*pos >= t.length || !isDigit(t.text[*pos]))
+        if (*pos >= t.size() || !isDigit(t[*pos]))
             return -1;
-        value = value * 10 + (t.text[*pos] - '0');
+        value = value * 10 + (t[*pos] - '0');
     }
     return value;
 }
 
-bool readSeparator(const ShortText& t, size_t* pos, char wanted) {
-    if (*pos >= t.length || t.text[*pos] != wanted)
+bool readSeparator(const std::string& t, size_t* pos, char wanted) {
+    if (*pos >= t.size() || t[*pos] != wanted)
         return false;
     ++*pos;
     return true;
@@ -381,7 +238,7 @@ int daysInMonth(int year, int month) {
 
 // "YYYY-MM-DDTHH:MM:SS[.fff...]Z", UTC; the fraction of the second is dropped. Anything else
 // leaves the date and time 0. Second 60 is a leap second.
-void fillTime(const ShortText& t, ZQGPS_POSITIONALDATA* fix) {
+void fillTime(const std::string& t, ZQGPS_POSITIONALDATA* fix) {
     size_t pos = 0;
     int year = readField(t, &pos, 4);
     bool ok = readSeparator(t, &pos, '-');
@@ -395,11 +252,11 @@ void fillTime(const ShortText& t, ZQGPS_POSITIONALDATA* fix) {
     ok = readSeparator(t, &pos, ':') && ok;
     int second = readField(t, &pos, 2);
     if (readSeparator(t, &pos, '.')) {
-        ok = pos < t.length && isDigit(t.text[pos]) && ok;
-        while (pos < t.length && isDigit(t.text[pos]))
+        ok = pos < t.size() && isDigit(t[pos]) && ok;
+        while (pos < t.size() && isDigit(t[pos]))
             ++pos;
     }
-    ok = readSeparator(t, &pos, 'Z') && pos == t.length && t.fits && ok;
+    ok = readSeparator(t, &pos, 'Z') && pos == t.size() && t.size() <= kLongestTime && ok;
     ok = ok && year >= 0 && month >= 1 && month <= 12 && day >= 1;
     ok = ok && day <= daysInMonth(year, month) && hour >= 0 && hour <= 23;
     ok = ok && minute >= 0 && minute <= 59 && second >= 0 && second <= 60;
@@ -434,7 +291,7 @@ GpsdNews readTpv(const TpvReport& r, ZQGPS_POSITIONALDATA* fix) {
 }
 
 // One complete line: a TPV report updates the news, anything else leaves it alone.
-void noteLine(const char* text, size_t length, GpsdNews* news, ZQGPS_POSITIONALDATA* fix) {
+void noteLine(char* text, size_t length, GpsdNews* news, ZQGPS_POSITIONALDATA* fix) {
     TpvReport report;
     if (!readReport(text, length, &report) || !report.isTpv)
         return;

@@ -238,6 +238,7 @@ TEST_F(GpsdStreamTest, FixNeedsModeAndUsableCoordinates) {
         {R"("mode":3,"lat":52.5,"lon":-180.0000001)", GpsdNews::NoFix, 0},
         {R"("mode":3,"lat":1e999,"lon":4.9)", GpsdNews::NoFix, 0},
         {R"("mode":3,"lat":52.5,"lon":-1e999)", GpsdNews::NoFix, 0},
+        {R"("mode":3,"lat":1e-400,"lon":4.9)", GpsdNews::NoFix, 0},
         // A later duplicate replaces the earlier member.
         {R"("mode":3,"lat":52.5,"lon":4.9,"mode":1)", GpsdNews::NoFix, 0},
     };
@@ -287,6 +288,9 @@ TEST_F(GpsdStreamTest, MalformedLinesAreIgnored) {
         "{\"class\":\"TPV\",\"mode\":3,\"lat\":52.5,\"lon\":4.9,\"x\":\"a\tb\"}",
         std::string(kNulInString, sizeof kNulInString - 1),
         std::string(kNulAfterObject, sizeof kNulAfterObject - 1),
+        "\xEF\xBB\xBF{\"class\":\"TPV\",\"mode\":3,\"lat\":52.5,\"lon\":4.9}",
+        "{\"class\":\"TPV\",\"mode\":3,\"lat\":52.5,\"lon\":4.9,\"x\":\"\xFF\"}",
+        R"({"class":"TPV","mode":3,"lat":52.5,"lon":4.9,"x":"\uD800"})",
     };
     for (const std::string& line : cases) {
         SCOPED_TRACE(line);
@@ -378,6 +382,10 @@ TEST_F(GpsdStreamTest, AltitudeInMetresAboveMeanSeaLevel) {
         {R"("altMSL":null,"alt":7)", 7},
         {R"("altMSL":"7","altHAE":9)", 9},
         {R"("altMSL":1e999,"alt":5)", 5},
+        {R"("altMSL":1e999,"alt":-2e308,"altHAE":9)", 9},
+        {R"("x":[1e999,{"y":-1e999}],"altMSL":6)", 6},
+        {R"("altMSL":1e-400,"alt":5)", 5},
+        {R"("altMSL":0e-400,"alt":5)", 0},
         {R"("altMSL":32766.6)", 32767},
         {R"("altMSL":40000)", 32767},
         {R"("altMSL":-40000)", -32767},

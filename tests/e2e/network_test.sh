@@ -42,7 +42,7 @@ device_create A "$template" "$work"
 device_create B "$template" "$work"
 python3 "$here/make_lists.py" "${DEVICE_DIR[A]}/root" \
     --cdpd "10.77.0.3,Peer B/north gate,0.1,1,0" --cdpd "10.77.0.4,Modem,0.1,2,1" \
-    --target "B-ID,Truck B,0.1,3" --target "G-ID,Ghost,0.1,4"
+    --target "B-ID,Truck B,0.1,3" --target "G-ID,Ghost,0.1,4" --target "S-ID,Sentinel,0.1,5"
 python3 "$here/make_lists.py" "${DEVICE_DIR[B]}/root" --cdpd "10.77.0.2,Peer A,0.1,0,0"
 device_setting A QVServerName 10.77.0.1
 device_setting A QVID A-ID
@@ -86,22 +86,39 @@ m = bytes.fromhex(head).ljust(24, b"\0") + struct.pack("<ii", lat, lon) + bytes(
 print((m.ljust(152, b"\0") + bytes(max(0, length - 152)))[:length].hex())
 PY
 }
-ghost=$(printf '6e00000000000000%s' "$(printf 'G-ID' | od -An -tx1 | tr -d ' \n')")
+target_head() {  # target ID: the kind and ID of a target report, as hex
+    printf '6e00000000000000%s' "$(printf '%s' "$1" | od -An -tx1 | tr -d ' \n')"
+}
+ghost=$(target_head G-ID)
 send_from() {  # host, hex
     netlab_exec "$1" "$native/udpprobe" send 10.77.0.2 28695 "$2"
 }
+# A datagram that must leave no trace is judged once a later one has left its own: the receiver
+# takes datagrams one at a time, in the order they come. The later ones are the server's reports
+# of S-ID (listed as "Sentinel"), each at a new position, so each adds a record.
+sentinels=0
+sentinel_logged() {
+    local i
+    sentinels=$((sentinels + 1))
+    send_from server "$(report "$(target_head S-ID)" $((52370000 + sentinels)) 4890000 4 152)"
+    for i in $(seq 1 100); do
+        has_records "$docs_a/Sentinel($day).way" "$sentinels" && return 0
+        sleep 0.1
+    done
+    return 1
+}
 send_from modem "$(report "$ghost" 52370000 4890000 4 152)"
-sleep 1
+check "a later report is logged (sentinel 1)" sentinel_logged
 check "a target report from another address than the server's is ignored" \
     test ! -e "$docs_a/Ghost($day).way"
 send_from server "$(report "$ghost" 52370000 4890000 4 153)"
-sleep 1
+check "a later report is logged (sentinel 2)" sentinel_logged
 check "a datagram of 153 bytes is dropped" test ! -e "$docs_a/Ghost($day).way"
 send_from server "$(report "$ghost" 52370000 4890000 4 48)"
 for i in $(seq 1 20); do [ -e "$docs_a/Ghost($day).way" ] && break; sleep 0.2; done
 check "a report of 48 bytes from the server is read with zeros after it" has_records "$docs_a/Ghost($day).way" 1
 send_from server "$(report "$ghost" 52370000 4890000 4 48)"
-sleep 1
+check "a later report is logged (sentinel 3)" sentinel_logged
 check "an unchanged position is logged once" bash -c "[ \"\$(od -An -t d4 -j 64 -N 4 '$docs_a/Ghost($day).way' | tr -d ' ')\" = 1 ]"
 
 device_command A cdpdStopTrack
