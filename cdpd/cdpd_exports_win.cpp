@@ -2,13 +2,12 @@
 // schedule, whether a thread is needed) is the core poller's; this file only owns the thread.
 #include <windows.h>
 
+#include "cdpd/cdpd_exports_win.h"
 #include "cdpd/poll_schedule.h"
 #include "cdpd/poller.h"
 #include "module/exports.h"
 #include "module/module_state.h"
 #include "module/owned_thread_win.h"
-#include "module/timers_win.h"
-#include "threeg/server_link.h"
 
 namespace {
 
@@ -44,10 +43,7 @@ void cdpdStopTrack() {
     stopTickTimer();
 }
 
-void stopTimersAndPolling() {
-    stopTickTimer();
-    stopTracking();
-    stopSending();
-    stopPolling();
+void cdpdStopTrackAndWait() {
+    cdpdStopTrack();
     stopOwnedThread(&pollThread, kPollThreadStopTimeoutMs);
 }

@@ -2,7 +2,11 @@
 
 #include <cstdio>
 #include <cstring>
+#include <mutex>
 
+#include "cdpd/cdpd_list.h"
+#include "exchange/socket_address.h"
+#include "module/module_state.h"
 #include "module/number_entry.h"
 #include "module/text.h"
 
@@ -17,16 +21,6 @@ void appendAscii(std::u16string& text, const char* ascii) {
 
 } // namespace
 
-std::u16string dottedAddressText(uint32_t address) {
-    const auto* b = reinterpret_cast<const uint8_t*>(&address);
-    char dotted[16];
-    std::snprintf(dotted, sizeof dotted, "%u.%u.%u.%u", unsigned(b[0]), unsigned(b[1]),
-                  unsigned(b[2]), unsigned(b[3]));
-    std::u16string text;
-    appendAscii(text, dotted);
-    return text;
-}
-
 std::u16string cdpdRowText(const CdpdAddress& entry) {
     char16_t description[kDescriptionBytes + 1];
     copyFieldToWide(entry.description, kDescriptionBytes, description);
@@ -35,7 +29,10 @@ std::u16string cdpdRowText(const CdpdAddress& entry) {
     char resolution[16];
     std::snprintf(resolution, sizeof resolution, "%ld", long(entry.resolution));
 
-    std::u16string row = dottedAddressText(entry.address);
+    char dotted[kDottedAddressSize];
+    formatDottedAddress(entry.address, dotted);
+    std::u16string row;
+    appendAscii(row, dotted);
     row += u", ";
     row += description;
     row += u", ";
@@ -61,51 +58,94 @@ void joinOctetFields(const char* const fields[4], char out[kJoinedAddressSize]) 
     out[n] = 0;
 }
 
-NewEntryCheck checkNewEntry(const CdpdAddress* list, int32_t count, const char* description) {
-    if (count < 0 || count >= kCdpdCapacity)
-        return NewEntryCheck::ListFull;
-    if (description[0] == 0)
-        return NewEntryCheck::EmptyDescription;
-    size_t length = std::strlen(description);
-    for (int32_t i = 0; i < count; ++i) {
-        const char* stored = list[i].description;
-        if (fieldLength(stored, kDescriptionBytes) == length &&
-            std::memcmp(stored, description, length) == 0)
-            return NewEntryCheck::DuplicateDescription;
-    }
-    return NewEntryCheck::Accepted;
-}
-
 CdpdAddress makeNewEntry(uint32_t address, const char* description, bool modem, int32_t iconIndex) {
     CdpdAddress entry;
     std::memset(&entry, 0, sizeof entry);
     entry.address = address;
-    std::memcpy(entry.description, description, strnlen(description, kDescriptionBytes - 1));
+    setDescription(entry, description);
     entry.modemFlag = modem ? 1 : 0;
     entry.iconIndex = iconIndex;
     return entry;
-}
-
-bool deleteCdpdEntry(CdpdAddress* list, int32_t& count, int32_t row) {
-    if (!namesEntry(row, count))
-        return false;
-    int32_t last = count - 1;
-    for (int32_t i = row; i < last; ++i)
-        list[i] = list[i + 1];
-    std::memset(&list[last], 0, sizeof list[last]);
-    count = last;
-    return true;
-}
-
-bool namesEntry(int32_t index, int32_t count) {
-    return index >= 0 && index < count && index < kCdpdCapacity;
 }
 
 int32_t enabledFromStateImage(uint32_t stateImage) {
     return stateImage == 2 ? 1 : 0;
 }
 
-void setDescription(CdpdAddress& entry, const char* description) {
-    std::memset(entry.description, 0, kDescriptionBytes);
-    std::memcpy(entry.description, description, strnlen(description, kDescriptionBytes - 1));
+NewEntryCheck addCdpdEntry(const char16_t* typedDescription, const uint32_t* address, bool modem,
+                           int32_t iconIndex) {
+    char description[kCdpdAddDescriptionChars + 1];
+    copyFieldToNarrow(typedDescription, kCdpdAddDescriptionChars, description);
+    ModuleState& m = moduleState;
+    std::lock_guard<std::mutex> hold(m.listLock);
+    NewEntryCheck check = checkNewEntry(m.cdpdList, m.cdpdCount, kCdpdCapacity, description);
+    if (check != NewEntryCheck::Accepted)
+        return check;
+    if (address == nullptr)
+        return NewEntryCheck::UnreadableAddress;
+    m.cdpdList[m.cdpdCount] = makeNewEntry(*address, description, modem, iconIndex);
+    ++m.cdpdCount;
+    return NewEntryCheck::Accepted;
+}
+
+bool modifyCdpdEntry(int32_t index, const char16_t* typedDescription,
+                     const char16_t* typedFrequency, const char16_t* typedResolution, bool modem) {
+    ModifiedFields fields = parseModifiedFields(typedDescription, typedFrequency, typedResolution);
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    if (!namesEntry(index, moduleState.cdpdCount))
+        return false;
+    CdpdAddress& entry = moduleState.cdpdList[index];
+    storeModifiedFields(entry, fields);
+    entry.modemFlag = modem ? 1 : 0;
+    return true;
+}
+
+bool removeCdpdEntry(int32_t row) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    return removeEntry(moduleState.cdpdList, moduleState.cdpdCount, row);
+}
+
+bool setCdpdIcon(int32_t index, int32_t iconIndex) {
+    if (pickedIconIndex(iconIndex) < 0)
+        return false;
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    if (!namesEntry(index, moduleState.cdpdCount))
+        return false;
+    moduleState.cdpdList[index].iconIndex = iconIndex;
+    return true;
+}
+
+void storeEnabledMarks(const int32_t* enabled, int32_t rows) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    for (int32_t i = 0; i < moduleState.cdpdCount && i < rows; ++i)
+        moduleState.cdpdList[i].enabled = enabled[i];
+}
+
+bool copyCdpdEntryAt(int32_t index, CdpdAddress* entry) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    if (!namesEntry(index, moduleState.cdpdCount))
+        return false;
+    *entry = moduleState.cdpdList[index];
+    return true;
+}
+
+int32_t cdpdCountNow() {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    return moduleState.cdpdCount;
+}
+
+void setCdpdSelection(int32_t index) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    moduleState.cdpdSelection = index;
+}
+
+int32_t selectedCdpdEntry() {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    int32_t selection = moduleState.cdpdSelection;
+    return namesEntry(selection, moduleState.cdpdCount) ? selection : -1;
+}
+
+void saveCdpdEntries() {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    saveCdpdList(listFilePath(u"\\zqCDPD").c_str(), moduleState.cdpdList, moduleState.cdpdCount);
 }

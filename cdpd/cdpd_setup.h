@@ -1,7 +1,13 @@
 // The decisions of the CDPD setup dialogs that need no window: the text of a list row, the dotted
-// address typed into four fields, the tests a new entry must pass, and the changes Add and Delete
-// make to the list. The dialogs themselves (cdpd_dialogs_win.cpp) only move texts in and out of
+// address typed into four fields, a new entry, and the changes Add, Modify, Delete, an icon pick
+// and Exit make to cdpdList. The dialogs (cdpd_dialogs_win.cpp) only move texts in and out of
 // controls and call these.
+//
+// The functions over module state take moduleState.listLock themselves, since the receiver and
+// the poll thread read the list meanwhile; the dialogs never hold it, so it is never held while a
+// control is sent a message, a dialog or message box runs, or a datagram goes out. Texts come in
+// as typed (UTF-16) and are narrowed here, so each test is made on the bytes that would be stored.
+// The rules the two lists share are in module/list_edit.h.
 #pragma once
 
 #include <cstddef>
@@ -9,19 +15,16 @@
 #include <string>
 
 #include "cdpd/cdpd_address.h"
+#include "module/list_edit.h"
 
 // The four address fields of the add dialog are read with at most this many characters each.
 constexpr size_t kOctetFieldChars = 9;
 // Room for four such fields joined with dots, and the terminator.
 constexpr size_t kJoinedAddressSize = 4 * kOctetFieldChars + 3 + 1;
 
-// Descriptions are read with at most 49 characters in the add dialog, 29 in the modify dialog.
-constexpr size_t kAddDescriptionChars = 49;
-constexpr size_t kModifyDescriptionChars = 29;
-
-// An address in network byte order as dotted text, first byte first ("10.1.2.3"), as inet_ntoa
-// shows it.
-std::u16string dottedAddressText(uint32_t address);
+// The add dialog reads the description with at most 49 characters (the modify dialog with
+// kModifyDescriptionChars).
+constexpr size_t kCdpdAddDescriptionChars = 49;
 
 // The row of the setup list: "%hs, %hs, %d.%d, %ld" with the dotted address, the description
 // (read within its 52 bytes, so one that fills them reads as 52 characters), the frequency as
@@ -33,34 +36,47 @@ std::u16string cdpdRowText(const CdpdAddress& entry);
 // gives "0"): inet_addr would read a leading zero as octal, "010" as 8, and refuse "08".
 void joinOctetFields(const char* const fields[4], char out[kJoinedAddressSize]);
 
-enum class NewEntryCheck {
-    Accepted,
-    ListFull, // the list already holds kCdpdCapacity entries
-    EmptyDescription,
-    DuplicateDescription, // an entry has exactly these bytes as its description
-};
-
-// The tests a new entry's description passes before it is added. `description` is the narrowed
-// text, as it would be stored; entries' descriptions are compared within their 52 bytes, exactly
-// and case-sensitively. A count outside 0 to kCdpdCapacity is taken as the capacity.
-NewEntryCheck checkNewEntry(const CdpdAddress* list, int32_t count, const char* description);
-
 // A new entry: zero throughout, then the address, the description (at most 51 bytes of it, so
 // it stays terminated), the modem mark and the icon; frequency 0.0, resolution 0, not enabled.
 CdpdAddress makeNewEntry(uint32_t address, const char* description, bool modem, int32_t iconIndex);
-
-// Removes entry `row`, moving the later ones down by one and zeroing the slot left free. False,
-// and nothing changed, when `row` names no entry.
-bool deleteCdpdEntry(CdpdAddress* list, int32_t& count, int32_t row);
-
-// Whether `index` names an entry of a list of `count` (the selection of the setup list may be
-// -1, or stale after a refill of an empty list).
-bool namesEntry(int32_t index, int32_t count);
 
 // `enabled` as Exit stores it from a row's tick box: 1 for a ticked box (state image 2), 0 for
 // anything else, also for a row that shows no box at all (state image 0).
 int32_t enabledFromStateImage(uint32_t stateImage);
 
-// Writes the description typed into the modify dialog (narrow, zero-terminated) into the entry:
-// the whole 52-byte field is cleared first, so nothing of a longer earlier text stays behind it.
-void setDescription(CdpdAddress& entry, const char* description);
+// ---- Over module state ----
+
+// The add dialog's OK: the description (first 49 characters, narrowed) passes checkNewEntry,
+// then the address must be one (null: inet_addr could not read the fields, which would
+// otherwise be stored as INADDR_NONE and polled at the broadcast address). Then slot cdpdCount
+// gets makeNewEntry's record and is counted once it is whole.
+NewEntryCheck addCdpdEntry(const char16_t* typedDescription, const uint32_t* address, bool modem,
+                           int32_t iconIndex);
+
+// The modify dialog's OK for entry `index`: parseModifiedFields' values and the modem mark.
+// False, nothing changed, when `index` names no entry.
+bool modifyCdpdEntry(int32_t index, const char16_t* typedDescription,
+                     const char16_t* typedFrequency, const char16_t* typedResolution, bool modem);
+
+// Delete of row `row` (removeEntry); false, nothing changed, when it names no entry.
+bool removeCdpdEntry(int32_t row);
+
+// An icon pick of the modify dialog, stored at once: false, nothing stored, when `index` names no
+// entry or `iconIndex` is no icon (a cleared picker gives -1).
+bool setCdpdIcon(int32_t index, int32_t iconIndex);
+
+// Exit: the first `rows` entries get the marks read from their tick boxes.
+void storeEnabledMarks(const int32_t* enabled, int32_t rows);
+
+// A copy of entry `index` taken whole; false when `index` names no entry.
+bool copyCdpdEntryAt(int32_t index, CdpdAddress* entry);
+
+int32_t cdpdCountNow();
+void setCdpdSelection(int32_t index);
+
+// cdpdSelection when it names an entry, else -1 (no row selected, or the list shrank under it).
+int32_t selectedCdpdEntry();
+
+// Saves the list whole to windowsFolder + "\zqCDPD". A failed save is not reported: the list in
+// memory stays and goes out with the next save.
+void saveCdpdEntries();

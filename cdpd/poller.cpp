@@ -47,16 +47,18 @@ struct PollRun {
 
 enum class PassEnd { NothingDue, SomethingDue, Interrupted };
 
+// The count is always within the list's room (the file's decoder clamps it, Add refuses a full
+// list), so it is used as it stands.
 int32_t readCount() {
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    return std::clamp(moduleState.cdpdCount, 0, kCdpdCapacity);
+    return moduleState.cdpdCount;
 }
 
 // Copies entry j; false when j is no longer in the list (a dialog deleted entries since the count
 // was read), and then the slot is left alone.
 bool copyEntry(int32_t j, CdpdAddress* entry) {
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (j >= std::clamp(moduleState.cdpdCount, 0, kCdpdCapacity))
+    if (j >= moduleState.cdpdCount)
         return false;
     *entry = moduleState.cdpdList[j];
     return true;
@@ -71,7 +73,7 @@ PollRun beginRun() {
     CdpdAddress entries[kCdpdCapacity];
     {
         std::lock_guard<std::mutex> hold(moduleState.listLock);
-        run.count = std::clamp(moduleState.cdpdCount, 0, kCdpdCapacity);
+        run.count = moduleState.cdpdCount;
         std::copy(moduleState.cdpdList, moduleState.cdpdList + run.count, entries);
     }
     run.schedule = pollScheduleFor(entries, run.count);
@@ -81,24 +83,6 @@ PollRun beginRun() {
 
 bool stillServing(const PollRun& run) {
     return control.generation == run.generation && moduleState.pollActive;
-}
-
-// Sends the entry its request on a destination of its own; false when there is no bound endpoint
-// to send from.
-bool sendRequest(const CdpdAddress& entry) {
-    SocketHandle socket = moduleState.udpSocket;
-    if (!moduleState.endpointBound || socket == kNoSocket)
-        return false;
-    if (entry.modemFlag != 0) {
-        PositionMessage query = makeModemQuery();
-        platformSendTo(socket, destinationFor(entry.address, kModemPort), &query,
-                       kModemQueryLength);
-    } else {
-        PositionMessage request = makeLocateRequest();
-        platformSendTo(socket, destinationFor(entry.address, kDevicePort), &request,
-                       kLocateRequestLength);
-    }
-    return true;
 }
 
 // One pass over entries 0 .. n - 1, n read again after each request sent. Interrupted when a stop
@@ -120,7 +104,7 @@ PassEnd makePass(PollRun& run) {
         }
         if (due) {
             anyDue = true;
-            if (sendRequest(entry))
+            if (sendCdpdRequest(entry))
                 run.count = readCount();
         }
         if (run.visitCount < run.count)
@@ -142,6 +126,22 @@ void waitForTickOrStop(const PollRun& run, uint64_t ticksBefore) {
 }
 
 } // namespace
+
+bool sendCdpdRequest(const CdpdAddress& entry) {
+    SocketHandle socket = moduleState.udpSocket;
+    if (!moduleState.endpointBound || socket == kNoSocket)
+        return false;
+    if (entry.modemFlag != 0) {
+        PositionMessage query = makeModemQuery();
+        platformSendTo(socket, destinationFor(entry.address, kModemPort), &query,
+                       kModemQueryLength);
+    } else {
+        PositionMessage request = makeLocateRequest();
+        platformSendTo(socket, destinationFor(entry.address, kDevicePort), &request,
+                       kLocateRequestLength);
+    }
+    return true;
+}
 
 bool startPolling() {
     std::lock_guard<std::mutex> hold(control.lock);

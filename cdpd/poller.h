@@ -1,6 +1,6 @@
-// The CDPD poller: the poll thread's body, the tick, and the start and stop that the Win32 shell's
-// cdpdStartTrack, cdpdTick and cdpdStopTrack call. The shell owns the thread and the tick timer
-// (SetTimer/KillTimer, CreateThread); everything they decide lives here.
+// The CDPD poller: the poll thread's body, the tick, and the start and stop that the Win32
+// shell's cdpdStartTrack, its tick timer and cdpdStopTrack call. The shell owns the thread and
+// the tick timer (SetTimer/KillTimer, CreateThread); everything they decide lives here.
 //
 // There is never more than one poll thread. A start while a poll thread still runs (a second
 // cdpdStartTrack, or one soon after cdpdStopTrack before the earlier thread has ended) does not
@@ -10,23 +10,21 @@
 // and the thread's end are taken under one lock, so a thread that is about to end either is
 // adopted by the new start or has given up its claim before the start looks.
 //
-// The shell, on the host's thread, is then:
-//
-//   cdpdStartTrack(window):
-//       moduleState.hostWindow = window;
-//       bool needThread = startPolling();
-//       if (moduleState.tickTimer != 0) KillTimer(nullptr, moduleState.tickTimer);
-//       moduleState.tickTimer = SetTimer(nullptr, 0, kTickPeriodMs, cdpdTick);
-//       if (needThread && !<start a thread running runPollThread()>) pollThreadNotStarted();
-//   cdpdTick(...):     pollTick();
-//   cdpdStopTrack():   stopPolling();
-//                      if (moduleState.tickTimer != 0) KillTimer(nullptr, moduleState.tickTimer);
-//                      moduleState.tickTimer = 0;
+// The shell (cdpd_exports_win.cpp) stores hostWindow, calls startPolling, replaces the tick
+// timer (one whose procedure calls pollTick) and, when startPolling asked for it, starts a thread
+// running runPollThread, or calls pollThreadNotStarted when it cannot.
 //
 // Nothing here waits for another thread, except the test hook at the end; the host's thread never
 // blocks on the poll thread. The poll thread holds moduleState.listLock only while it copies an
 // entry or the count, and never while it sends.
 #pragma once
+
+#include "cdpd/cdpd_address.h"
+
+// What the poller, and the setup dialog's Query, send to one entry: a modem the 24-byte modem
+// query at port 6000, a device the locate request at port 28695, on a destination built for this
+// send alone. False, nothing sent, when there is no bound endpoint to send from.
+bool sendCdpdRequest(const CdpdAddress& entry);
 
 // The core's part of cdpdStartTrack, after the shell stored hostWindow: sets pollActive and all 50
 // counters to 1, and marks a new start. True: no poll thread runs, and the shell must now start

@@ -1,5 +1,7 @@
 #include "exchange/socket_address.h"
 
+#include <cstdio>
+
 SocketAddress destinationFor(uint32_t addressNetworkOrder, uint16_t wirePort) {
     SocketAddress to{};
     to.family = kAfInet;
@@ -13,4 +15,10 @@ SocketAddress destinationFor(uint32_t addressNetworkOrder, uint16_t wirePort) {
 uint16_t wirePortOf(const SocketAddress& address) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(&address.portField);
     return static_cast<uint16_t>(uint16_t(bytes[0]) << 8 | uint16_t(bytes[1]));
+}
+
+void formatDottedAddress(uint32_t addressNetworkOrder, char out[kDottedAddressSize]) {
+    const auto* b = reinterpret_cast<const uint8_t*>(&addressNetworkOrder);
+    std::snprintf(out, kDottedAddressSize, "%u.%u.%u.%u", unsigned(b[0]), unsigned(b[1]),
+                  unsigned(b[2]), unsigned(b[3]));
 }

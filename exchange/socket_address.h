@@ -31,3 +31,9 @@ SocketAddress destinationFor(uint32_t addressNetworkOrder, uint16_t wirePort);
 
 // The port a socket address names on the wire (its two port bytes read first byte first).
 uint16_t wirePortOf(const SocketAddress& address);
+
+// An IPv4 address in network byte order as dotted text, its first byte first ("10.1.2.3"), as
+// inet_ntoa shows it: narrow, zero-terminated, at most 15 characters. The CDPD rows and combo box,
+// the server dialog and a CDPD sender's track name all show an address this way.
+constexpr size_t kDottedAddressSize = 16;
+void formatDottedAddress(uint32_t addressNetworkOrder, char out[kDottedAddressSize]);

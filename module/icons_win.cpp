@@ -3,14 +3,12 @@
 #include "module/module_state.h"
 #include "resources/resource.h"
 
-int32_t usableIconIndex(int32_t index) {
-    return index >= 0 && index < IDI_TARGET_COUNT ? index : 0;
-}
+static_assert(IDI_TARGET_COUNT == kTargetIconCount);
 
 HICON loadTargetIcon(int32_t index) {
     HINSTANCE instance = static_cast<HINSTANCE>(moduleState.moduleInstance);
     return static_cast<HICON>(LoadImageW(instance,
-                                         MAKEINTRESOURCEW(IDI_TARGET_FIRST + usableIconIndex(index)),
+                                         MAKEINTRESOURCEW(IDI_TARGET_FIRST + shownIconIndex(index)),
                                          IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
 }
 
@@ -44,4 +42,19 @@ void fillIconPicker(HWND listView, int spacing) {
         item.iImage = i;
         SendMessageW(listView, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
     }
+}
+
+void showIconPreview(HWND dialog, int id, int32_t index) {
+    HICON icon = loadTargetIcon(index);
+    auto shown = reinterpret_cast<HICON>(
+        SendDlgItemMessageW(dialog, id, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon)));
+    if (shown != nullptr && shown != icon)
+        DestroyIcon(shown);
+}
+
+void dropIconPreview(HWND dialog, int id) {
+    auto shown =
+        reinterpret_cast<HICON>(SendDlgItemMessageW(dialog, id, STM_SETIMAGE, IMAGE_ICON, 0));
+    if (shown != nullptr)
+        DestroyIcon(shown);
 }

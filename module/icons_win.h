@@ -1,4 +1,5 @@
-// The six target icons (resources 195 to 200) as the dialogs show them.
+// The six target icons (resources 195 to 200) as the dialogs show them: in list rows, in the
+// icon pickers of the add and modify dialogs, and in their previews.
 #pragma once
 
 #include <windows.h>
@@ -6,12 +7,10 @@
 
 #include <cstdint>
 
-// The icon index a damaged list entry or a cleared picker may hold, made usable: anything
-// outside 0 to 5 is used as 0 (the stored value itself is left alone).
-int32_t usableIconIndex(int32_t index);
+#include "module/list_edit.h"
 
-// Target icon `index` (made usable as above) at 16 x 16, loaded from the module's resources.
-// The caller destroys it with DestroyIcon.
+// Target icon `index` at 16 x 16, loaded from the module's resources; a stored index that is no
+// icon shows icon 0 (shownIconIndex). The caller destroys it with DestroyIcon.
 HICON loadTargetIcon(int32_t index);
 
 // An image list of the six target icons in order, 16 x 16. The caller destroys it with
@@ -26,3 +25,8 @@ void giveTargetImages(HWND listView, int which);
 // Makes a list view an icon picker: the six icons, `spacing` pixels apart, one row each in order,
 // none selected.
 void fillIconPicker(HWND listView, int spacing);
+
+// Shows target icon `index` in the static `id` of `dialog` and destroys the icon it showed
+// before; dropIconPreview, at WM_DESTROY, destroys the last one.
+void showIconPreview(HWND dialog, int id, int32_t index);
+void dropIconPreview(HWND dialog, int id);

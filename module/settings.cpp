@@ -64,8 +64,7 @@ void readSettings() {
                          kServerNameBytes);
     if (m.serverName[0] == 0) {
         copyToWide(kDefaultServerHostName, m.serverName);
-        platformRegSetAppVal(kSettingsKey, kServerNameValue, kRegTypeText, m.serverName,
-                             kServerNameBytes);
+        writeServerNameSetting();
     }
 
     std::memset(m.accountId, 0, sizeof m.accountId);
@@ -113,4 +112,14 @@ void readOwnerSettings() {
     m.reportRules.metres = parseReportThreshold(readOwnerValue(kReportMetresValue).text);
     m.reportRules.turnDegrees = parseReportThreshold(readOwnerValue(kReportTurnValue).text);
     m.reportRules.maxSeconds = parseReportThreshold(readOwnerValue(kReportMaxSecondsValue).text);
+}
+
+void writeServerNameSetting() {
+    platformRegSetAppVal(kSettingsKey, kServerNameValue, kRegTypeText, moduleState.serverName,
+                         kServerNameBytes);
+}
+
+void writeAccountIdSetting() {
+    platformRegSetAppVal(kSettingsKey, kAccountIdValue, kRegTypeText, moduleState.accountId,
+                         kAccountIdBytes);
 }

@@ -50,3 +50,8 @@ bool parseLogPolicy(const char16_t* text, LogPolicy* policy);
 // dialogs read a frequency (parseDecimal of the narrowed text). 0 means not set: the empty text,
 // a text with no digit, and a value that is not a finite number above 0.
 double parseReportThreshold(const char16_t* text);
+
+// Writes serverName whole to "QVServerName" (512 bytes), as the server dialog does when it keeps
+// a host name, and accountId whole to "QVID" (32 bytes), as the account dialog does.
+void writeServerNameSetting();
+void writeAccountIdSetting();

@@ -4,11 +4,13 @@
 // could not kill (the host unloaded us from another thread) never calls into unmapped code.
 #include <windows.h>
 
+#include "module/timers_win.h"
+
+#include "cdpd/cdpd_exports_win.h"
 #include "cdpd/poller.h"
 #include "module/module_state.h"
 #include "module/platform.h"
 #include "module/timer_gate_win.h"
-#include "module/timers_win.h"
 #include "threeg/server_link.h"
 
 namespace {
@@ -78,4 +80,10 @@ void closeTimers() {
     closeTimerGates(allKilled);
     for (LiveTimer& live : liveTimers)
         live = {};
+}
+
+void stopTimersAndPolling() {
+    cdpdStopTrackAndWait();
+    stopTracking();
+    stopSending();
 }

@@ -10,19 +10,17 @@
 
 namespace {
 
-const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 // OK: the ID as typed, at most 15 characters. An empty one keeps the dialog open. Either way one
 // own report follows, under whatever account is set by then.
 void acceptAccount(HWND dialog) {
-    char16_t typed[kAccountIdChars] = {};
-    GetDlgItemTextW(dialog, IDC_ACCOUNT_ID, reinterpret_cast<wchar_t*>(typed), kAccountIdChars);
+    char16_t typed[kAccountIdChars] = {};  // zeroed whole: all of it goes to accountId
+    readField(dialog, IDC_ACCOUNT_ID, kAccountIdChars - 1, typed);
     if (typed[0] == 0) {
         showThreeGMessage(L"Please enter your account ID.");
     } else {
         std::memcpy(moduleState.accountId, typed, sizeof typed);
-        platformRegSetAppVal(kSettingsKey, u"QVID", kRegTypeText, moduleState.accountId,
-                             kAccountIdChars * 2);
+        writeAccountIdSetting();
         EndDialog(dialog, IDOK);
     }
     sendOwnReport();

@@ -3,9 +3,9 @@
 #include <winsock2.h>
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
 
+#include "exchange/socket_address.h"
 #include "module/dialogs_win.h"
 #include "module/exports.h"
 #include "module/module_state.h"
@@ -16,10 +16,9 @@
 
 namespace {
 
-constexpr int kDottedChars = 15;
+constexpr size_t kDottedChars = 15;
 const wchar_t kNotAValidHost[] = L"Not a valid host";
 
-const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
 void lookUpServerName() {
     char name[kServerNameChars + 1];
@@ -30,11 +29,11 @@ void lookUpServerName() {
 // The field shows the dotted address while the box is ticked, the host name otherwise.
 void showAddressOrName(HWND dialog) {
     if (IsDlgButtonChecked(dialog, IDC_SERVER_IS_ADDRESS) == BST_CHECKED) {
-        uint32_t address = moduleState.serverAddress;
-        const auto* b = reinterpret_cast<const uint8_t*>(&address);
-        wchar_t dotted[16];
-        swprintf(dotted, 16, L"%d.%d.%d.%d", b[0], b[1], b[2], b[3]);
-        SetDlgItemTextW(dialog, IDC_SERVER_ADDRESS, dotted);
+        char dotted[kDottedAddressSize];
+        formatDottedAddress(moduleState.serverAddress, dotted);
+        char16_t text[kDottedAddressSize];
+        copyToWide(dotted, text);
+        SetDlgItemTextW(dialog, IDC_SERVER_ADDRESS, wide(text));
     } else {
         SetDlgItemTextW(dialog, IDC_SERVER_ADDRESS, wide(moduleState.serverName));
     }
@@ -43,8 +42,8 @@ void showAddressOrName(HWND dialog) {
 // OK with the box ticked: a dotted address for this run. Text that inet_addr cannot read would
 // give INADDR_NONE, and own reports would go to the broadcast address: refused.
 bool acceptDottedAddress(HWND dialog) {
-    char16_t typed[kDottedChars + 1] = {};
-    GetDlgItemTextW(dialog, IDC_SERVER_ADDRESS, reinterpret_cast<wchar_t*>(typed), kDottedChars + 1);
+    char16_t typed[kDottedChars + 1];
+    readField(dialog, IDC_SERVER_ADDRESS, kDottedChars, typed);
     char narrow[kDottedChars + 1];
     copyFieldToNarrow(typed, kDottedChars, narrow);
     unsigned long address = inet_addr(narrow);
@@ -59,8 +58,8 @@ bool acceptDottedAddress(HWND dialog) {
 // OK with the box unticked: a host name, kept when it resolves. An empty name is refused too:
 // its lookup would succeed with the local host and send own reports to the device itself.
 bool acceptHostName(HWND dialog) {
-    char16_t typed[kServerNameChars] = {};
-    GetDlgItemTextW(dialog, IDC_SERVER_ADDRESS, reinterpret_cast<wchar_t*>(typed), kServerNameChars);
+    char16_t typed[kServerNameChars];
+    readField(dialog, IDC_SERVER_ADDRESS, kServerNameChars - 1, typed);
     char narrow[kServerNameChars];
     copyFieldToNarrow(typed, kServerNameChars - 1, narrow);
     if (narrow[0] == 0 || !resolveServer(narrow)) {
@@ -69,8 +68,7 @@ bool acceptHostName(HWND dialog) {
     }
     std::memset(moduleState.serverName, 0, sizeof moduleState.serverName);
     copyToWide(narrow, moduleState.serverName);
-    platformRegSetAppVal(kSettingsKey, u"QVServerName", kRegTypeText, moduleState.serverName,
-                         kServerNameChars * 2);
+    writeServerNameSetting();
     return true;
 }
 

@@ -26,37 +26,9 @@ struct SetupDialog {
     bool filling;  // the fill's own changes of the rows do not move targetSelection
 };
 
-const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-
 // targetSelection follows the list: its first selected row, or -1 with none.
 void followSelection(HWND list) {
-    setTargetSelection(ListView_GetNextItem(list, -1, LVNI_SELECTED));
-}
-
-void ensureColumn(HWND list) {
-    LVCOLUMNW column{};
-    column.mask = LVCF_WIDTH;
-    if (SendMessageW(list, LVM_GETCOLUMNW, 0, reinterpret_cast<LPARAM>(&column)))
-        return;
-    column.mask = LVCF_FMT | LVCF_TEXT | LVCF_SUBITEM | LVCF_WIDTH;
-    column.fmt = LVCFMT_LEFT;
-    column.pszText = const_cast<wchar_t*>(L"CDPD Adress");
-    column.iSubItem = 0;
-    column.cx = 100 * LOWORD(GetDialogBaseUnits());
-    SendMessageW(list, LVM_INSERTCOLUMNW, 0, reinterpret_cast<LPARAM>(&column));
-}
-
-void insertRow(HWND list, int32_t index, const ThreeGTarget& target) {
-    char16_t text[kTargetRowTextSize];
-    formatTargetRow(target, text);
-    LVITEMW item{};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.iItem = index;
-    item.pszText = const_cast<wchar_t*>(wide(text));
-    item.iImage = usableIconIndex(target.iconIndex);
-    SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    ListView_SetItemState(list, index, INDEXTOSTATEIMAGEMASK(target.enabled > 0 ? 2 : 1),
-                          LVIS_STATEIMAGEMASK);
+    setTargetSelection(firstSelectedRow(list));
 }
 
 // Rebuilds the rows from targetList and selects row 0. The image list it replaces is destroyed
@@ -66,21 +38,24 @@ void fillTargetListView(HWND dialog, SetupDialog* state) {
     state->filling = true;
     giveTargetImages(list, LVSIL_SMALL);
     ListView_DeleteAllItems(list);
-    ensureColumn(list);
-    int32_t count = targetCountNow();
+    addListColumnOnce(list);
+    int32_t count = 0;
     ThreeGTarget target;
-    for (int32_t i = 0; i < count && copyTargetAt(i, &target); ++i)
-        insertRow(list, i, target);
+    for (; copyTargetAt(count, &target); ++count) {
+        char16_t text[kTargetRowTextSize];
+        formatTargetRow(target, text);
+        insertListRow(list, count, text, target.iconIndex, target.enabled);
+    }
     state->filling = false;
     if (count > 0) {  // an empty list leaves targetSelection as it was
-        ListView_SetItemState(list, 0, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        selectFirstRow(list);
         followSelection(list);
     }
 }
 
 void onAdd(HWND dialog, SetupDialog* state) {
     if (targetCountNow() >= kTargetCapacity) {
-        showThreeGDialogMessage(dialog, kTargetListFull, MB_OK);
+        showMessage(dialog, kThreeGCaption, kTargetListFull, MB_OK);
         return;
     }
     runAddTargetDialog(dialog);
@@ -90,10 +65,9 @@ void onAdd(HWND dialog, SetupDialog* state) {
 
 // The question comes first, even with no row selected; a Yes always saves and refills.
 void onDelete(HWND dialog, SetupDialog* state) {
-    if (showThreeGDialogMessage(dialog, kRemoveTarget, MB_YESNO | MB_ICONQUESTION) != IDYES)
+    if (showMessage(dialog, kThreeGCaption, kRemoveTarget, MB_YESNO | MB_ICONQUESTION) != IDYES)
         return;
-    HWND list = GetDlgItem(dialog, IDC_THREEG_LIST);
-    removeTarget(ListView_GetNextItem(list, -1, LVNI_SELECTED));
+    removeTarget(firstSelectedRow(GetDlgItem(dialog, IDC_THREEG_LIST)));
     saveTargets();
     fillTargetListView(dialog, state);
 }
@@ -130,14 +104,12 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
         SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
         fillTargetListView(dialog, reinterpret_cast<SetupDialog*>(lParam));
         return TRUE;
-    case WM_NOTIFY: {
-        const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-        if (header->idFrom != IDC_THREEG_LIST || header->code != LVN_ITEMCHANGED)
+    case WM_NOTIFY:
+        if (!isNotifyFrom(lParam, IDC_THREEG_LIST, LVN_ITEMCHANGED))
             break;
         if (state != nullptr && !state->filling)
-            followSelection(header->hwndFrom);
+            followSelection(reinterpret_cast<const NMHDR*>(lParam)->hwndFrom);
         return TRUE;
-    }
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IDOK:
@@ -170,10 +142,6 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 }
 
 } // namespace
-
-int showThreeGDialogMessage(HWND owner, const wchar_t* text, UINT type) {
-    return MessageBoxW(owner, text, L"Orlisk GPS", type);
-}
 
 void ThreeGIni(void* hostWindow) {
     moduleState.hostWindow = hostWindow;

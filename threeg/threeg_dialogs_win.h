@@ -13,6 +13,3 @@ void runModifyTargetDialog(HWND parent);
 // Told when "&Add..." finds no room for another target.
 inline constexpr wchar_t kTargetListFull[] =
     L"The list holds 25 targets, as many as it can. Delete one first.";
-
-// A message box of these dialogs: owned by the dialog that shows it, caption "Orlisk GPS".
-int showThreeGDialogMessage(HWND owner, const wchar_t* text, UINT type);

@@ -13,12 +13,6 @@
 
 namespace {
 
-constexpr int kIconCount = 6;
-
-bool namesTarget(int32_t index) {
-    return index >= 0 && index < moduleState.targetCount && index < kTargetCapacity;
-}
-
 // Appends `text` at `out` and returns the end.
 char16_t* append(char16_t* out, const char16_t* text) {
     while (*text != 0)
@@ -32,17 +26,6 @@ char16_t* appendNumber(char16_t* out, int32_t value) {
     for (const char* p = digits; p != end; ++p)
         *out++ = static_cast<char16_t>(*p);
     return out;
-}
-
-bool descriptionTaken(const char* narrow) {
-    size_t length = std::strlen(narrow);
-    for (int32_t i = 0; i < moduleState.targetCount && i < kTargetCapacity; ++i) {
-        const char* stored = moduleState.targetList[i].description;
-        if (fieldLength(stored, sizeof moduleState.targetList[i].description) == length &&
-            std::memcmp(stored, narrow, length) == 0)
-            return true;
-    }
-    return false;
 }
 
 } // namespace
@@ -74,67 +57,47 @@ void formatTargetRow(const ThreeGTarget& target, char16_t out[kTargetRowTextSize
     *end = 0;
 }
 
-AddResult addTarget(const char16_t* typedId, const char16_t* typedDescription, int32_t iconIndex) {
-    char description[kAddDescriptionChars + 1];
-    copyFieldToNarrow(typedDescription, kAddDescriptionChars, description);
-    if (description[0] == 0)
-        return AddResult::emptyDescription;
+NewEntryCheck addTarget(const char16_t* typedId, const char16_t* typedDescription,
+                        int32_t iconIndex) {
+    char description[kTargetAddDescriptionChars + 1];
+    copyFieldToNarrow(typedDescription, kTargetAddDescriptionChars, description);
     char id[kTypedIdChars + 1];
     copyFieldToNarrow(typedId, kTypedIdChars, id);
 
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (descriptionTaken(description))
-        return AddResult::duplicateDescription;
-    if (moduleState.targetCount < 0 || moduleState.targetCount >= kTargetCapacity)
-        return AddResult::listFull;
-    ThreeGTarget& slot = moduleState.targetList[moduleState.targetCount];
+    ModuleState& m = moduleState;
+    std::lock_guard<std::mutex> hold(m.listLock);
+    NewEntryCheck check = checkNewEntry(m.targetList, m.targetCount, kTargetCapacity, description);
+    if (check != NewEntryCheck::Accepted)
+        return check;
+    ThreeGTarget& slot = m.targetList[m.targetCount];
     std::memset(&slot, 0, sizeof slot);
     copyToWide(id, slot.targetId);
-    std::memcpy(slot.description, description, std::strlen(description) + 1);
-    slot.iconIndex = iconIndex >= 0 && iconIndex < kIconCount ? iconIndex : 0;
-    ++moduleState.targetCount;
-    return AddResult::added;
+    setDescription(slot, description);
+    slot.iconIndex = pickedIconIndex(iconIndex) >= 0 ? iconIndex : 0;
+    ++m.targetCount;
+    return NewEntryCheck::Accepted;
 }
 
 bool modifyTarget(int32_t index, const char16_t* typedDescription, const char16_t* typedFrequency,
                   const char16_t* typedResolution) {
-    char description[kModifyDescriptionChars + 1];
-    char frequencyText[kTypedFrequencyChars + 1];
-    char resolutionText[kTypedResolutionChars + 1];
-    copyFieldToNarrow(typedDescription, kModifyDescriptionChars, description);
-    copyFieldToNarrow(typedFrequency, kTypedFrequencyChars, frequencyText);
-    copyFieldToNarrow(typedResolution, kTypedResolutionChars, resolutionText);
-    float frequency = frequencyFromDecimal(parseDecimal(frequencyText));
-    int32_t resolution = parseScaledInt(resolutionText, 1);
-
+    ModifiedFields fields = parseModifiedFields(typedDescription, typedFrequency, typedResolution);
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (!namesTarget(index))
+    if (!namesEntry(index, moduleState.targetCount))
         return false;
-    ThreeGTarget& target = moduleState.targetList[index];
-    std::memset(target.description, 0, sizeof target.description);
-    std::memcpy(target.description, description, std::strlen(description) + 1);
-    target.frequency = frequency;
-    target.resolution = resolution;
+    storeModifiedFields(moduleState.targetList[index], fields);
     return true;
 }
 
 bool removeTarget(int32_t index) {
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (!namesTarget(index))
-        return false;
-    int32_t last = moduleState.targetCount - 1;
-    for (int32_t i = index; i < last; ++i)
-        moduleState.targetList[i] = moduleState.targetList[i + 1];
-    std::memset(&moduleState.targetList[last], 0, sizeof(ThreeGTarget));
-    moduleState.targetCount = last;
-    return true;
+    return removeEntry(moduleState.targetList, moduleState.targetCount, index);
 }
 
 bool setTargetIcon(int32_t index, int32_t iconIndex) {
-    if (iconIndex < 0 || iconIndex >= kIconCount)
+    if (pickedIconIndex(iconIndex) < 0)
         return false;
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (!namesTarget(index))
+    if (!namesEntry(index, moduleState.targetCount))
         return false;
     moduleState.targetList[index].iconIndex = iconIndex;
     return true;
@@ -142,7 +105,7 @@ bool setTargetIcon(int32_t index, int32_t iconIndex) {
 
 bool copyTargetAt(int32_t index, ThreeGTarget* target) {
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (!namesTarget(index))
+    if (!namesEntry(index, moduleState.targetCount))
         return false;
     *target = moduleState.targetList[index];
     return true;
@@ -160,15 +123,12 @@ void setTargetSelection(int32_t index) {
 
 int32_t selectedTarget() {
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    return namesTarget(moduleState.targetSelection) ? moduleState.targetSelection : -1;
+    int32_t selection = moduleState.targetSelection;
+    return namesEntry(selection, moduleState.targetCount) ? selection : -1;
 }
 
 void saveTargets() {
-    char16_t path[kPathChars + 16];
-    size_t n = fieldLength(moduleState.windowsFolder, kPathChars);
-    std::memcpy(path, moduleState.windowsFolder, n * sizeof(char16_t));
-    std::memcpy(path + n, u"\\zq3GTrack", sizeof u"\\zq3GTrack");
     // Under the lock, so the receiver's last positions go out whole with the rest of the records.
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    saveTargetList(path, moduleState.targetCount);
+    saveTargetList(listFilePath(u"\\zq3GTrack").c_str(), moduleState.targetCount);
 }

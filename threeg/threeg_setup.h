@@ -3,24 +3,23 @@
 // icon picks, and the selection that tracking queries. The dialogs (threeg_dialogs_win.cpp and
 // threeg_target_dialogs_win.cpp) only read controls, call these and show the results.
 //
-// Every function here that changes targetList, targetCount or targetSelection does it under
-// moduleState.listLock, since the receiver and the track timer read them meanwhile. Texts come in
-// as typed (UTF-16, zero-terminated) and are narrowed here, so each test is made on the bytes that
-// would be stored.
+// Every function here takes moduleState.listLock itself, since the receiver and the track timer
+// read the list meanwhile; the dialogs never hold it. Texts come in as typed (UTF-16,
+// zero-terminated) and are narrowed here, so each test is made on the bytes that would be stored.
+// The rules the two lists share are in module/list_edit.h.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "module/list_edit.h"
 #include "module/number_entry.h"
 #include "threeg/threeg_target.h"
 
-// How much of each typed text a dialog reads, in characters (the terminator not counted).
-constexpr int kTypedIdChars = 15;
-constexpr int kAddDescriptionChars = 63;
-constexpr int kModifyDescriptionChars = 29;
-constexpr int kTypedFrequencyChars = 19;
-constexpr int kTypedResolutionChars = 29;
+// How much of the ID and of the description the add dialog reads, in characters (the terminator
+// not counted); the modify dialog reads as list_edit.h says.
+constexpr size_t kTypedIdChars = 15;
+constexpr size_t kTargetAddDescriptionChars = 63;
 
 // "description, ID, frequency, resolution", for instance "Truck 7, T100, 1.5, 200". Room for
 // a description and an ID that fill their fields, the widest frequency and resolution, and the
@@ -36,28 +35,20 @@ void formatTargetRow(const ThreeGTarget& target, char16_t out[kTargetRowTextSize
 void targetIdText(const ThreeGTarget& target, char16_t out[17]);
 void descriptionText(const ThreeGTarget& target, char16_t out[65]);
 
-enum class AddResult {
-    added,
-    emptyDescription,      // nothing would be stored as the description
-    duplicateDescription,  // another target already has the stored description
-    listFull,              // 25 targets exist
-};
+// The add dialog's OK: the description (first 63 characters) narrowed as it would be stored
+// passes checkNewEntry (room left, not empty, unlike every target's description, exact bytes, so
+// letter case counts). Then slot targetCount, zeroed, gets the ID (first 15 characters) narrowed
+// and widened again, the narrowed description and the icon (one that is none gives icon 0), and
+// targetCount grows by one.
+NewEntryCheck addTarget(const char16_t* typedId, const char16_t* typedDescription, int32_t iconIndex);
 
-// The add dialog's OK: the description (first 63 characters) narrowed as it would be stored must
-// not be empty and must differ from every target's description (exact bytes, so letter case
-// counts). Then slot targetCount, zeroed, gets the ID (first 15 characters) narrowed and widened
-// again, the narrowed description and the icon (made usable), and targetCount grows by one.
-AddResult addTarget(const char16_t* typedId, const char16_t* typedDescription, int32_t iconIndex);
-
-// The modify dialog's OK for target `index`: the description (first 29 characters, narrowed; the
-// rest of its field zeroed), the frequency (first 19 characters through parseDecimal, rounded to
-// a float) and the resolution (first 29 characters through parseScaledInt with scale 1). Nothing
-// is validated. False, nothing changed, when `index` names no target.
+// The modify dialog's OK for target `index`: parseModifiedFields' values (the rest of the
+// description's field zeroed). Nothing is validated. False, nothing changed, when `index` names
+// no target.
 bool modifyTarget(int32_t index, const char16_t* typedDescription, const char16_t* typedFrequency,
                   const char16_t* typedResolution);
 
-// Removes target `index`: the later ones move down a slot in order, the slot left over is zeroed
-// and targetCount shrinks by one. False, nothing changed, when `index` names no target.
+// Delete of target `index` (removeEntry); false, nothing changed, when it names no target.
 bool removeTarget(int32_t index);
 
 // An icon pick of the modify dialog, stored at once: false, nothing stored, when `index` names no

@@ -118,7 +118,7 @@ TEST(CheckNewEntry, RefusesEmptyDuplicateAndAFullList) {
         {-1, "New", NewEntryCheck::ListFull},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(checkNewEntry(list, c.count, c.description), c.result)
+        EXPECT_EQ(checkNewEntry(list, c.count, kCdpdCapacity, c.description), c.result)
             << "count " << c.count << ", '" << c.description << "'";
 }
 
@@ -162,7 +162,7 @@ TEST(DeleteCdpdEntry, MovesLaterEntriesDownAndClearsTheFreedSlot) {
     for (const Case& c : cases) {
         CdpdAddress list[kCdpdCapacity] = {entryNamed("A"), entryNamed("B"), entryNamed("C")};
         int32_t count = 3;
-        EXPECT_EQ(deleteCdpdEntry(list, count, c.row), c.deleted) << "row " << c.row;
+        EXPECT_EQ(removeEntry(list, count, c.row), c.deleted) << "row " << c.row;
         std::string left;
         for (int32_t i = 0; i < count; ++i)
             left += list[i].description[0];
@@ -177,7 +177,7 @@ TEST(DeleteCdpdEntry, MovesLaterEntriesDownAndClearsTheFreedSlot) {
 TEST(DeleteCdpdEntry, OfAnEmptyListDoesNothing) {
     CdpdAddress list[kCdpdCapacity] = {};
     int32_t count = 0;
-    EXPECT_FALSE(deleteCdpdEntry(list, count, 0));
+    EXPECT_FALSE(removeEntry(list, count, 0));
     EXPECT_EQ(count, 0);
 }
 

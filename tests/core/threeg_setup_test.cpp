@@ -72,24 +72,24 @@ class TargetSetup : public testing::Test {
 TEST_F(TargetSetup, AddChecksTheDescriptionAsItWouldBeStored) {
     struct {
         const char16_t* typed;
-        AddResult result;
+        NewEntryCheck result;
     } cases[] = {
-        {u"", AddResult::emptyDescription},
-        {u"\x0100" u"abc", AddResult::emptyDescription},  // narrows to nothing
-        {u"Car", AddResult::duplicateDescription},
-        {u"Ca\x0172", AddResult::duplicateDescription},   // narrows to "Car"
-        {u"car", AddResult::added},                       // letter case counts
+        {u"", NewEntryCheck::EmptyDescription},
+        {u"\x0100" u"abc", NewEntryCheck::EmptyDescription},  // narrows to nothing
+        {u"Car", NewEntryCheck::DuplicateDescription},
+        {u"Ca\x0172", NewEntryCheck::DuplicateDescription},   // narrows to "Car"
+        {u"car", NewEntryCheck::Accepted},                       // letter case counts
     };
     for (const auto& c : cases) {
         SetUp();
         EXPECT_EQ(addTarget(u"T9", c.typed, 0), c.result);
-        EXPECT_EQ(moduleState.targetCount, c.result == AddResult::added ? 4 : 3);
+        EXPECT_EQ(moduleState.targetCount, c.result == NewEntryCheck::Accepted ? 4 : 3);
     }
 }
 
 TEST_F(TargetSetup, AddFillsAZeroedSlotWithTheStoredForms) {
     std::memset(&moduleState.targetList[3], 0xA5, sizeof(ThreeGTarget));  // left from before
-    ASSERT_EQ(addTarget(u"\x00E9" u"bcdefghijklmnopqrs", u"Bus", 3), AddResult::added);
+    ASSERT_EQ(addTarget(u"\x00E9" u"bcdefghijklmnopqrs", u"Bus", 3), NewEntryCheck::Accepted);
 
     ThreeGTarget expected{};
     expected.targetId[0] = u'\xFFE9';  // the ID narrowed and widened again, first 15 characters
@@ -102,17 +102,17 @@ TEST_F(TargetSetup, AddFillsAZeroedSlotWithTheStoredForms) {
 
 TEST_F(TargetSetup, AddCutsTheDescriptionAt63AndRefusesAFullListUnchanged) {
     std::u16string typed(70, u'd');
-    ASSERT_EQ(addTarget(u"T4", typed.c_str(), 9), AddResult::added);
+    ASSERT_EQ(addTarget(u"T4", typed.c_str(), 9), NewEntryCheck::Accepted);
     EXPECT_EQ(description(3), std::string(63, 'd'));
     EXPECT_EQ(moduleState.targetList[3].iconIndex, 0);  // no icon 9: the first icon
 
     while (moduleState.targetCount < kTargetCapacity) {
         std::u16string description(1, char16_t(u'A' + moduleState.targetCount));
-        ASSERT_EQ(addTarget(u"T", description.c_str(), 0), AddResult::added);
+        ASSERT_EQ(addTarget(u"T", description.c_str(), 0), NewEntryCheck::Accepted);
     }
     ThreeGTarget list[kTargetCapacity];
     std::memcpy(list, moduleState.targetList, sizeof list);
-    EXPECT_EQ(addTarget(u"T", u"one more", 0), AddResult::listFull);
+    EXPECT_EQ(addTarget(u"T", u"one more", 0), NewEntryCheck::ListFull);
     EXPECT_EQ(moduleState.targetCount, kTargetCapacity);
     EXPECT_EQ(std::memcmp(list, moduleState.targetList, sizeof list), 0);
 }
