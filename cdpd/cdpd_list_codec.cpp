@@ -37,10 +37,9 @@ void decodeCdpdList(const uint8_t* bytes, size_t size, int32_t& serialPortIndex,
 std::vector<uint8_t> encodeCdpdList(int32_t serialPortIndex, int32_t modemModelIndex,
                                     const CdpdAddress* list, int32_t count) {
     int32_t n = countWithinRoom(count, kCdpdCapacity);
-    std::vector<uint8_t> bytes(kCdpdListHeaderBytes);
+    std::vector<uint8_t> bytes = listFileBytes(kCdpdListHeaderBytes, list, n);
     putLe32(bytes.data(), static_cast<uint32_t>(serialPortIndex));
     putLe32(bytes.data() + 4, static_cast<uint32_t>(modemModelIndex));
     putLe32(bytes.data() + 8, static_cast<uint32_t>(n));
-    appendRecords(bytes, list, n);
     return bytes;
 }

@@ -7,6 +7,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "module/bytes.h"
@@ -31,9 +32,13 @@ int32_t readRecords(ByteReader& in, int32_t fileCount, int32_t capacity, Record*
     return n;
 }
 
-// Appends the first `count` records (already within the room) to a file's bytes.
+// A list file's bytes: `headerBytes` zero bytes for the caller to fill, then the first `count`
+// records (already within the room).
 template <typename Record>
-void appendRecords(std::vector<uint8_t>& bytes, const Record* list, int32_t count) {
-    const auto* records = reinterpret_cast<const uint8_t*>(list);
-    bytes.insert(bytes.end(), records, records + sizeof(Record) * static_cast<size_t>(count));
+std::vector<uint8_t> listFileBytes(size_t headerBytes, const Record* list, int32_t count) {
+    size_t recordBytes = sizeof(Record) * static_cast<size_t>(count);
+    std::vector<uint8_t> bytes(headerBytes + recordBytes);
+    if (recordBytes > 0)
+        std::memcpy(bytes.data() + headerBytes, list, recordBytes);
+    return bytes;
 }

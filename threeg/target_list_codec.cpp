@@ -14,8 +14,7 @@ void decodeTargetList(const uint8_t* bytes, size_t size, ThreeGTarget* list, int
 
 std::vector<uint8_t> encodeTargetList(const ThreeGTarget* list, int32_t count) {
     int32_t n = countWithinRoom(count, kTargetCapacity);
-    std::vector<uint8_t> bytes(kTargetListHeaderBytes);
+    std::vector<uint8_t> bytes = listFileBytes(kTargetListHeaderBytes, list, n);
     putLe32(bytes.data(), static_cast<uint32_t>(n));
-    appendRecords(bytes, list, n);
     return bytes;
 }

@@ -6,7 +6,7 @@
 // are posted, and the test waits for what they open or close.
 #include <gtest/gtest.h>
 
-#include "tests/wine/wine_support.h"  // winsock2.h before windows.h
+#include "tests/wine/module_fixture.h"  // winsock2.h before windows.h
 
 #include <commctrl.h>
 
@@ -72,30 +72,11 @@ std::string listBytes(const std::vector<CdpdAddress>& list, int32_t port = 3, in
     return bytes;
 }
 
-void writeListFile(const std::string& bytes) {
-    HANDLE f = CreateFileW(kListPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    CloseHandle(f);
-}
+void writeListFile(const std::string& bytes) { writeFileBytes(kListPath, bytes); }
 
-std::string readListFile() {
-    HANDLE f = CreateFileW(kListPath, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return "(no file)";
-    char buffer[8192];
-    DWORD n = 0;
-    ReadFile(f, buffer, sizeof buffer, &n, nullptr);
-    CloseHandle(f);
-    return std::string(buffer, n);
-}
+std::string readListFile() { return fileBytes(kListPath); }
 
 // ---- Controls, from the test's thread ----
-
-void settle(HWND window) {
-    DWORD_PTR result;
-    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
-}
 
 void command(HWND dialog, int id, int code = BN_CLICKED) {
     DWORD_PTR result;
@@ -104,59 +85,7 @@ void command(HWND dialog, int id, int code = BN_CLICKED) {
                         &result);
 }
 
-int rowCount(HWND dialog, int id) {
-    return static_cast<int>(SendDlgItemMessageW(dialog, id, LVM_GETITEMCOUNT, 0, 0));
-}
-
-std::wstring rowText(HWND dialog, int row) {
-    wchar_t text[256] = {};
-    LVITEMW item{};
-    item.iSubItem = 0;
-    item.pszText = text;
-    item.cchTextMax = 256;
-    SendDlgItemMessageW(dialog, kList, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(&item));
-    return text;
-}
-
-std::vector<std::wstring> rows(HWND dialog) {
-    std::vector<std::wstring> all;
-    for (int i = 0; i < rowCount(dialog, kList); ++i)
-        all.push_back(rowText(dialog, i));
-    return all;
-}
-
-int rowImage(HWND dialog, int row) {
-    LVITEMW item{};
-    item.mask = LVIF_IMAGE;
-    item.iItem = row;
-    SendDlgItemMessageW(dialog, kList, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-    return item.iImage;
-}
-
-void setRowState(HWND dialog, int id, int row, UINT mask, UINT state) {
-    LVITEMW item{};
-    item.stateMask = mask;
-    item.state = state;
-    SendDlgItemMessageW(dialog, id, LVM_SETITEMSTATE, static_cast<WPARAM>(row),
-                        reinterpret_cast<LPARAM>(&item));
-}
-
-void select(HWND dialog, int id, int row, bool selected) {
-    setRowState(dialog, id, row, LVIS_SELECTED, selected ? LVIS_SELECTED : 0);
-}
-
-void clearSelection(HWND dialog, int id) {
-    select(dialog, id, -1, false);
-}
-
-void setTickBox(HWND dialog, int row, int stateImage) {
-    setRowState(dialog, kList, row, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(stateImage));
-}
-
-int tickBox(HWND dialog, int row) {
-    return static_cast<int>(
-        SendDlgItemMessageW(dialog, kList, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK) >> 12);
-}
+HWND listOf(HWND dialog) { return GetDlgItem(dialog, kList); }
 
 void typeOctets(HWND dialog, const wchar_t* a, const wchar_t* b, const wchar_t* c,
                 const wchar_t* d) {
@@ -165,15 +94,9 @@ void typeOctets(HWND dialog, const wchar_t* a, const wchar_t* b, const wchar_t* 
         SetDlgItemTextW(dialog, kOctet1 + i, texts[i]);
 }
 
-// Answers the next CDPD message box (empty caption) with `button`; returns its text, or "(none)".
+// Answers the next CDPD message box (empty caption) with `button`; returns its text, or kNoBox.
 std::wstring answerMessageBox(int button, DWORD timeoutMs = 5000) {
-    HWND box = waitForDialog(L"", timeoutMs);
-    if (box == nullptr)
-        return L"(none)";
-    std::wstring text = controlText(box, 0xFFFF);
-    clickButton(box, button);
-    waitForWindowGone(box);
-    return text;
+    return ::answerMessageBox(L"", button, timeoutMs);
 }
 
 // Clicks OK in the add or modify dialog; true when the dialog closed, false when it stayed and
@@ -212,32 +135,26 @@ void closeLeftovers() {
 
 // ---- The fixture ----
 
-class CdpdDialogs : public testing::Test {
+class CdpdDialogs : public ModuleFixture {
   protected:
     void SetUp() override {
         WSADATA data;
         ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-        ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
-        clearSettings();
+        ModuleFixture::SetUp();
         DeleteFileW(kListPath);
     }
     void TearDown() override {
-        if (user.joinable())
-            user.join();
-        if (module != nullptr)
-            FreeLibrary(module);
+        ModuleFixture::TearDown();
         WSACleanup();
     }
     void load() {
-        module = LoadLibraryW(L"lorvane.dll");
-        ASSERT_NE(module, nullptr) << "error " << GetLastError();
-        cdpdIni = reinterpret_cast<void (*)(void*)>(
-            reinterpret_cast<void*>(GetProcAddress(module, kExportCdpdIni)));
+        loadModule();
+        cdpdIni = exported<void (*)(void*)>(kExportCdpdIni);
         ASSERT_NE(cdpdIni, nullptr);
     }
     // Runs the setup dialog on this thread while the user acts on the setup window from another.
     void runSetup(std::function<void(HWND setup)> actions) {
-        user = std::thread([actions] {
+        meanwhile([actions] {
             HWND setup = waitForDialog(kSetupCaption);
             if (setup != nullptr)
                 actions(setup);
@@ -247,9 +164,7 @@ class CdpdDialogs : public testing::Test {
         user.join();
     }
 
-    HMODULE module = nullptr;
     void (*cdpdIni)(void*) = nullptr;
-    std::thread user;
 };
 
 TEST_F(CdpdDialogs, AddStoresNewEntriesAndRefusesWhatItCannotStore) {
@@ -263,8 +178,8 @@ TEST_F(CdpdDialogs, AddStoresNewEntriesAndRefusesWhatItCannotStore) {
         HWND add = waitForDialog(kAddCaption);
         if (add == nullptr)
             return;
-        select(add, kIcons, 3, true);
-        clearSelection(add, kIcons); // a tap beside the icons keeps icon 3
+        setSelected(GetDlgItem(add, kIcons), 3, true);
+        setSelected(GetDlgItem(add, kIcons), -1, false); // a tap beside the icons keeps icon 3
         SendDlgItemMessageW(add, kAddModem, BM_CLICK, 0, 0);
         typeOctets(add, L"010", L"1", L"08", L"3");
         stayedOpen.push_back(!pressOk(add, setup)); // no description
@@ -297,21 +212,21 @@ TEST_F(CdpdDialogs, AddStoresNewEntriesAndRefusesWhatItCannotStore) {
         typeOctets(add, L"10", L"1", L"2", L"3");
         stayedOpen.push_back(!pressOk(add, setup));
         fileAfterSecond = readListFile();
-        rowsAfterAdds = rows(setup);
+        rowsAfterAdds = rowTexts(listOf(setup));
 
         // Third: an icon picked, then the dialog closed: nothing is added.
         clickButton(setup, kAdd);
         add = waitForDialog(kAddCaption);
         if (add == nullptr)
             return;
-        select(add, kIcons, 5, true);
+        setSelected(GetDlgItem(add, kIcons), 5, true);
         SetDlgItemTextW(add, kDescription, L"Never");
         typeOctets(add, L"10", L"9", L"9", L"9");
         clickButton(add, IDCANCEL);
         waitForWindowGone(add);
         settle(setup);
         fileAfterCancel = readListFile();
-        rowsAfterCancel = rows(setup);
+        rowsAfterCancel = rowTexts(listOf(setup));
         clickButton(setup, IDOK);
     });
 
@@ -344,7 +259,7 @@ TEST_F(CdpdDialogs, AddIsRefusedWhenTheListHoldsFifty) {
     int shownRows = 0;
     std::string fileAfterAdd;
     runSetup([&](HWND setup) {
-        shownRows = rowCount(setup, kList);
+        shownRows = static_cast<int>(rowTexts(listOf(setup)).size());
         clickButton(setup, kAdd);
         message = answerMessageBox(IDOK);
         addOpened = waitForDialog(kAddCaption, 500) != nullptr;
@@ -383,8 +298,8 @@ TEST_F(CdpdDialogs, ModifyEditsTheEntryChosenInItsComboBoxAndKeepsPickedIcons) {
             IsDlgButtonChecked(modify, kModifyModem) == BST_CHECKED ? L"modem" : L"device"};
     };
     runSetup([&](HWND setup) {
-        shownRows = rows(setup);
-        oddImage = rowImage(setup, 2);
+        shownRows = rowTexts(listOf(setup));
+        oddImage = rowImage(listOf(setup), 2);
         saveWindowPng(setup, screenshotPath(L"dialog-104-cdpd-setup.png").c_str());
 
         clickButton(setup, kModify); // row 0 is selected when the dialog opens
@@ -402,22 +317,22 @@ TEST_F(CdpdDialogs, ModifyEditsTheEntryChosenInItsComboBoxAndKeepsPickedIcons) {
         SendDlgItemMessageW(modify, kAddresses, CB_SETCURSEL, 1, 0);
         command(modify, kAddresses, CBN_SELCHANGE);
         switched = fields(modify);
-        select(modify, kIcons, 4, true);
-        clearSelection(modify, kIcons);
+        setSelected(GetDlgItem(modify, kIcons), 4, true);
+        setSelected(GetDlgItem(modify, kIcons), -1, false);
         SetDlgItemTextW(modify, kDescription, L"Truck 9");
         SetDlgItemTextW(modify, kFrequency, L"2.25");
         SetDlgItemTextW(modify, kResolution, L"150.9");
         SendDlgItemMessageW(modify, kModifyModem, BM_CLICK, 0, 0);
         okClosed = pressOk(modify, setup);
         fileAfterOk = readListFile();
-        rowsAfterOk = rows(setup);
+        rowsAfterOk = rowTexts(listOf(setup));
 
         // Cancel keeps the icon picked meanwhile and nothing else.
         clickButton(setup, kModify);
         modify = waitForDialog(kModifyCaption);
         if (modify == nullptr)
             return;
-        select(modify, kIcons, 2, true);
+        setSelected(GetDlgItem(modify, kIcons), 2, true);
         SetDlgItemTextW(modify, kDescription, L"Gone");
         clickButton(modify, IDCANCEL);
         cancelClosed = waitForWindowGone(modify);
@@ -464,9 +379,9 @@ TEST_F(CdpdDialogs, DeleteRemovesTheFirstSelectedRowOnlyAfterYes) {
     std::vector<std::wstring> rowsAfterYes;
     int oldImages = -1, newImages = -1;
     runSetup([&](HWND setup) {
-        select(setup, kList, 0, false);
-        select(setup, kList, 2, true);
-        select(setup, kList, 1, true);
+        setSelected(GetDlgItem(setup, kList), 0, false);
+        setSelected(GetDlgItem(setup, kList), 2, true);
+        setSelected(GetDlgItem(setup, kList), 1, true);
         clickButton(setup, kDelete);
         question = answerMessageBox(IDNO);
         settle(setup);
@@ -478,12 +393,12 @@ TEST_F(CdpdDialogs, DeleteRemovesTheFirstSelectedRowOnlyAfterYes) {
         answerMessageBox(IDYES);
         settle(setup);
         fileAfterYes = readListFile();
-        rowsAfterYes = rows(setup);
+        rowsAfterYes = rowTexts(listOf(setup));
         oldImages = imageCount(replaced);
         newImages = imageCount(reinterpret_cast<HIMAGELIST>(
             SendDlgItemMessageW(setup, kList, LVM_GETIMAGELIST, LVSIL_SMALL, 0)));
 
-        clearSelection(setup, kList);
+        setSelected(GetDlgItem(setup, kList), -1, false);
         clickButton(setup, kDelete);
         answerMessageBox(IDYES);
         settle(setup);
@@ -508,16 +423,16 @@ TEST_F(CdpdDialogs, TickBoxesAreStoredOnExitAndNotOnSendPosit) {
     writeListFile(bytes);
     load();
     auto tickAndLeave = [](HWND setup, int button) {
-        setTickBox(setup, 0, 2);
-        setTickBox(setup, 1, 1);
-        setTickBox(setup, 2, 0); // no box at all
+        setStateImage(listOf(setup), 0, 2);
+        setStateImage(listOf(setup), 1, 1);
+        setStateImage(listOf(setup), 2, 0); // no box at all
         clickButton(setup, button);
         waitForWindowGone(setup);
     };
     std::vector<int> shown, shownAgain;
     runSetup([&](HWND setup) {
         for (int i = 0; i < 4; ++i)
-            shown.push_back(tickBox(setup, i));
+            shown.push_back(stateImage(listOf(setup), i));
         tickAndLeave(setup, kSendPosit); // no fix: nothing sent, and the dialog closes
     });
     EXPECT_EQ(shown, (std::vector<int>{1, 2, 1, 2}));
@@ -525,7 +440,7 @@ TEST_F(CdpdDialogs, TickBoxesAreStoredOnExitAndNotOnSendPosit) {
 
     runSetup([&](HWND setup) {
         for (int i = 0; i < 4; ++i)
-            shownAgain.push_back(tickBox(setup, i));
+            shownAgain.push_back(stateImage(listOf(setup), i));
         tickAndLeave(setup, IDOK);
     });
     EXPECT_EQ(shownAgain, shown);
@@ -562,14 +477,14 @@ TEST_F(CdpdDialogs, QueryAsksTheSelectedModemAndNothingHappensWithoutAnEntry) {
     int unselectedSent = 0;
     bool stayedOpen = false, modifyOpened = true;
     runSetup([&](HWND setup) {
-        clearSelection(setup, kList);
+        setSelected(GetDlgItem(setup, kList), -1, false);
         command(setup, kQuery);
         command(setup, kSendPosit);
         unselectedSent = receiveWithin(modem, datagram, sizeof datagram, 500, &from);
         clickButton(setup, kModify);
         modifyOpened = waitForDialog(kModifyCaption, 500) != nullptr;
         stayedOpen = IsWindow(setup) != FALSE;
-        select(setup, kList, 1, true);
+        setSelected(GetDlgItem(setup, kList), 1, true);
         clickButton(setup, kQuery);
         waitForWindowGone(setup);
     });

@@ -4,10 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <functional>
-#include <thread>
 
-#include "tests/wine/wine_support.h"
+#include "tests/wine/module_fixture.h"
 #include "host/window_png.h"
 #include "module/export_names.h"
 
@@ -17,48 +15,24 @@ constexpr int kAccountId = 1010;
 constexpr int kServerAddress = 1013;
 constexpr int kIsAddress = 1016;
 
-class ThreeGDialogs : public testing::Test {
+class ThreeGDialogs : public ModuleFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
-        clearSettings();
+        ModuleFixture::SetUp();
         DeleteFileW(L"L:\\Windows\\zqCDPD");
         DeleteFileW(L"L:\\Windows\\zq3GTrack");
         writeSettingText(L"QVServerName", L"localhost", 512);
     }
-    void TearDown() override {
-        if (user.joinable())
-            user.join();
-        if (module != nullptr)
-            FreeLibrary(module);
-    }
-    void load() {
-        module = LoadLibraryW(L"lorvane.dll");
-        ASSERT_NE(module, nullptr) << "error " << GetLastError();
-    }
-    template <typename F> F entry(const char* decorated) {
-        return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, decorated)));
-    }
-    // What the user does, on a thread of its own while the dialog runs on this one.
-    void meanwhile(std::function<void()> actions) { user = std::thread(std::move(actions)); }
-
-    HMODULE module = nullptr;
-    std::thread user;
+    void load() { loadModule(); }
 };
 
 // Answers the next "Orlisk GPS" message box and says whether one came.
-bool answerMessageBox() {
-    HWND box = waitForDialog(L"Orlisk GPS");
-    if (box == nullptr)
-        return false;
-    clickButton(box, IDOK);
-    return waitForWindowGone(box);
-}
+bool answerMessageBox() { return ::answerMessageBox(L"Orlisk GPS", IDOK) != kNoBox; }
 
 TEST_F(ThreeGDialogs, StartSendAsksForAnAccountKeepsTheDialogOnAnEmptyOneAndStoresFifteen) {
     load();
-    auto startSend = entry<bool (*)(void*)>(kExportThreeGStartSend);
-    auto stopSend = entry<void (*)()>(kExportThreeGStopSend);
+    auto startSend = exported<bool (*)(void*)>(kExportThreeGStartSend);
+    auto stopSend = exported<void (*)()>(kExportThreeGStopSend);
     ASSERT_TRUE(startSend && stopSend);
     bool sawEmptyRefused = false, stayedOpen = false;
     meanwhile([&] {
@@ -84,7 +58,7 @@ TEST_F(ThreeGDialogs, StartSendAsksForAnAccountKeepsTheDialogOnAnEmptyOneAndStor
 
 TEST_F(ThreeGDialogs, StartSendWithTheAccountDialogCancelledIsRefused) {
     load();
-    auto startSend = entry<bool (*)(void*)>(kExportThreeGStartSend);
+    auto startSend = exported<bool (*)(void*)>(kExportThreeGStartSend);
     meanwhile([] {
         if (HWND dialog = waitForDialog(L"Lorvane Account Setup"))
             clickButton(dialog, IDCANCEL);
@@ -96,8 +70,8 @@ TEST_F(ThreeGDialogs, StartSendWithTheAccountDialogCancelledIsRefused) {
 TEST_F(ThreeGDialogs, StartSendWithAnAccountNeedsNoDialog) {
     writeSettingText(L"QVID", L"abc", 32);
     load();
-    auto startSend = entry<bool (*)(void*)>(kExportThreeGStartSend);
-    auto stopSend = entry<void (*)()>(kExportThreeGStopSend);
+    auto startSend = exported<bool (*)(void*)>(kExportThreeGStartSend);
+    auto stopSend = exported<void (*)()>(kExportThreeGStopSend);
     EXPECT_TRUE(startSend(nullptr));
     stopSend();
     stopSend();  // a second stop does nothing
@@ -105,8 +79,8 @@ TEST_F(ThreeGDialogs, StartSendWithAnAccountNeedsNoDialog) {
 
 TEST_F(ThreeGDialogs, StartTrackWithoutATargetIsRefused) {
     load();
-    auto startTrack = entry<bool (*)(void*)>(kExportThreeGStartTrack);
-    auto stopTrack = entry<void (*)()>(kExportThreeGStopTrack);
+    auto startTrack = exported<bool (*)(void*)>(kExportThreeGStartTrack);
+    auto stopTrack = exported<void (*)()>(kExportThreeGStopTrack);
     ASSERT_TRUE(startTrack && stopTrack);
     EXPECT_FALSE(startTrack(nullptr));
     stopTrack();
@@ -114,7 +88,7 @@ TEST_F(ThreeGDialogs, StartTrackWithoutATargetIsRefused) {
 
 TEST_F(ThreeGDialogs, ServerDialogShowsNameOrAddressAndRefusesWhatIsNoHost) {
     load();
-    auto serverSetup = entry<void (*)(void*)>(kExportThreeGServerSetup);
+    auto serverSetup = exported<void (*)(void*)>(kExportThreeGServerSetup);
     ASSERT_NE(serverSetup, nullptr);
     std::wstring shownName, shownAddress, shownAgain;
     int refusals = 0;
@@ -191,7 +165,7 @@ TEST_F(ThreeGDialogs, TheServerSaysNotLocatedYetOnlyWhileTrackingIsOff) {
         if (HWND dialog = waitForDialog(L"Lorvane Server IP Setup"))
             clickButton(dialog, IDOK);
     });
-    entry<void (*)(void*)>(kExportThreeGServerSetup)(nullptr);
+    exported<void (*)(void*)>(kExportThreeGServerSetup)(nullptr);
     user.join();
 
     SOCKET s = openLoopbackSocket();
@@ -203,10 +177,10 @@ TEST_F(ThreeGDialogs, TheServerSaysNotLocatedYetOnlyWhileTrackingIsOff) {
     clickButton(box, IDOK);
     EXPECT_TRUE(waitForWindowGone(box));
 
-    ASSERT_TRUE(entry<bool (*)(void*)>(kExportThreeGStartTrack)(nullptr));
+    ASSERT_TRUE(exported<bool (*)(void*)>(kExportThreeGStartTrack)(nullptr));
     sendNotLocatedYet(s, "Z9");
     EXPECT_EQ(waitForDialog(L"Orlisk GPS", 1000), nullptr) << "shown while tracking is on";
-    entry<void (*)()>(kExportThreeGStopTrack)();
+    exported<void (*)()>(kExportThreeGStopTrack)();
     closesocket(s);
     WSACleanup();
 }

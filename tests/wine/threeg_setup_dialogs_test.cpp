@@ -7,7 +7,7 @@
 // server's port, 28695, is the module's own.
 #include <gtest/gtest.h>
 
-#include "tests/wine/wine_support.h"  // windows.h before commctrl.h
+#include "tests/wine/module_fixture.h"  // windows.h before commctrl.h
 #include <commctrl.h>
 
 #include <cstring>
@@ -93,26 +93,10 @@ std::string listBytes(const std::vector<ThreeGTarget>& targets) {
     return bytes;
 }
 
-void writeListFile(const std::string& bytes) {
-    HANDLE f = CreateFileW(kListFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    CloseHandle(f);
-}
+void writeListFile(const std::string& bytes) { writeFileBytes(kListFile, bytes); }
 
 // The file's bytes, or "(none)" when there is no file.
-std::string listFileBytes() {
-    HANDLE f = CreateFileW(kListFile, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                           nullptr);
-    if (f == INVALID_HANDLE_VALUE)
-        return "(none)";
-    std::string bytes(4 + 26 * sizeof(ThreeGTarget), '\0');
-    DWORD n = 0;
-    ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
-    CloseHandle(f);
-    bytes.resize(n);
-    return bytes;
-}
+std::string listFileBytes() { return fileBytes(kListFile); }
 
 // Three targets: the second with an icon index no icon has and an ID that fills its field with
 // no terminator, the third with a description that fills its field likewise.
@@ -132,74 +116,9 @@ const std::wstring kRows[] = {L"Truck 7, T100, 1.5, 200",
                               L"Van, " + std::wstring(16, L'Q') + L", 0.5, -40",
                               std::wstring(64, L'W') + L", T300, 2.0, 5"};
 
-// ---- the list views
-
-std::vector<std::wstring> rowTexts(HWND list) {
-    std::vector<std::wstring> rows;
-    int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        wchar_t text[256] = {};
-        LVITEMW item{};
-        item.iSubItem = 0;
-        item.pszText = text;
-        item.cchTextMax = 256;
-        SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
-        rows.push_back(text);
-    }
-    return rows;
-}
-
-std::vector<int> rowImages(HWND list) {
-    std::vector<int> images;
-    int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) {
-        LVITEMW item{};
-        item.mask = LVIF_IMAGE;
-        item.iItem = i;
-        SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        images.push_back(item.iImage);
-    }
-    return images;
-}
-
-int stateImage(HWND list, int row) {
-    auto state = static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
-    return static_cast<int>(state >> 12);
-}
-
-int firstSelected(HWND list) {
-    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
-}
-
-// Sets the selected state of `row` (-1: every row), as a tap or a tap beside the rows does.
-void setSelected(HWND list, int row, bool selected) {
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = selected ? LVIS_SELECTED : 0;
-    SendMessageW(list, LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-}
-
-void tapRow(HWND list, int row) {
-    setSelected(list, -1, false);
-    setSelected(list, row, true);
-}
-
-// Returns once `dialog` has handled everything sent or posted to it so far, so that what a
-// command does after a nested dialog closes (the save, the refill) is done.
-void settle(HWND dialog) {
-    Sleep(50);
-    SendMessageW(dialog, WM_NULL, 0, 0);
-}
-
-// Answers the next "Orlisk GPS" box with `button` and gives its text; "(no box)" when none came.
+// Answers the next "Orlisk GPS" box with `button` and gives its text; kNoBox when none came.
 std::wstring answerMessageBox(int button = IDOK, DWORD timeoutMs = 5000) {
-    HWND box = waitForDialog(L"Orlisk GPS", timeoutMs);
-    if (box == nullptr)
-        return L"(no box)";
-    std::wstring text = controlText(box, 0xFFFF);
-    clickButton(box, button);
-    waitForWindowGone(box);
-    return text;
+    return ::answerMessageBox(L"Orlisk GPS", button, timeoutMs);
 }
 
 HICON previewIcon(HWND dialog) {
@@ -223,35 +142,26 @@ int imageCount(HIMAGELIST images) {
     return count(images);
 }
 
-class ThreeGSetupDialogs : public testing::Test {
+class ThreeGSetupDialogs : public ModuleFixture {
   protected:
     void SetUp() override {
-        ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
-        clearSettings();
+        ModuleFixture::SetUp();
         writeSettingText(L"QVServerName", L"localhost", 512);  // the server is 127.0.0.1
         DeleteFileW(kListFile);
         std::lock_guard<std::mutex> hold(sentLock);
         sentByModule.clear();
     }
-    void TearDown() override {
-        if (user.joinable())
-            user.join();
-        if (module != nullptr)
-            FreeLibrary(module);
-    }
     void load(const std::vector<ThreeGTarget>& targets) {
         writeListFile(listBytes(targets));
-        module = LoadLibraryW(L"lorvane.dll");
-        ASSERT_NE(module, nullptr) << "error " << GetLastError();
+        loadModule();
         ASSERT_TRUE(recordSendsOf(module));
     }
     // Runs ThreeGIni on this thread while `actions` play the user on another. Whatever the
     // actions leave open is closed, so a failed step cannot hang the test.
     void runSetup(std::function<void(HWND dialog, HWND list)> actions) {
-        auto threeGIni = reinterpret_cast<void (*)(void*)>(
-            reinterpret_cast<void*>(GetProcAddress(module, kExportThreeGIni)));
+        auto threeGIni = exported<void (*)(void*)>(kExportThreeGIni);
         ASSERT_NE(threeGIni, nullptr);
-        user = std::thread([actions] {
+        meanwhile([actions] {
             HWND dialog = waitForDialog(L"Lorvane Setup");
             if (dialog != nullptr)
                 actions(dialog, GetDlgItem(dialog, kList));
@@ -268,9 +178,6 @@ class ThreeGSetupDialogs : public testing::Test {
         threeGIni(nullptr);
         user.join();
     }
-
-    HMODULE module = nullptr;
-    std::thread user;
 };
 
 TEST_F(ThreeGSetupDialogs, ListsTheTargetsAndQueriesTheTappedOneWithoutSaving) {
@@ -477,6 +384,7 @@ TEST_F(ThreeGSetupDialogs, ModifyChangesTheTargetChosenInTheComboBoxAndKeepsIcon
     load(targets);
     std::vector<std::wstring> ids, shownAtOpening, shownAfterSwitch;
     int chosenAtOpening = -2;
+    HICON previewBeforeSwitch = nullptr, previewAfterSwitch = nullptr;
     std::wstring suffixHelp;
     std::string afterOk;
     std::vector<std::wstring> rows;
@@ -504,10 +412,12 @@ TEST_F(ThreeGSetupDialogs, ModifyChangesTheTargetChosenInTheComboBoxAndKeepsIcon
         PostMessageW(modify, WM_COMMAND, kSuffixHelp, 0);
         suffixHelp = answerMessageBox();
 
+        previewBeforeSwitch = previewIcon(modify);
         SendMessageW(box, CB_SETCURSEL, 1, 0);
         SendMessageW(modify, WM_COMMAND, MAKEWPARAM(kIds, CBN_SELCHANGE),
                      reinterpret_cast<LPARAM>(box));
         shownAfterSwitch = fields(modify);
+        previewAfterSwitch = previewIcon(modify);
         HWND icons = GetDlgItem(modify, kIcons);
         tapRow(icons, 4);
         setSelected(icons, -1, false);  // cleared: icon 4 stays
@@ -538,6 +448,9 @@ TEST_F(ThreeGSetupDialogs, ModifyChangesTheTargetChosenInTheComboBoxAndKeepsIcon
     EXPECT_EQ(shownAtOpening, (std::vector<std::wstring>{L"Truck 7", L"1.5", L"200"}));
     EXPECT_EQ(suffixHelp, L"/t is for Time,\n/s is for Speed\n/a is for Altitude.");
     EXPECT_EQ(shownAfterSwitch, (std::vector<std::wstring>{L"Van", L"0.5", L"-40"}));
+    // Another target chosen leaves the preview as it was: the first target's icon, not the new one's.
+    EXPECT_NE(previewBeforeSwitch, nullptr);
+    EXPECT_EQ(previewAfterSwitch, previewBeforeSwitch);
 
     ThreeGTarget& changed = targets[1];
     std::memset(changed.description, 0, sizeof changed.description);

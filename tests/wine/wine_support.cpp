@@ -1,5 +1,6 @@
 #include "tests/wine/wine_support.h"
 
+#include <commctrl.h>
 #include <tlhelp32.h>
 
 #include <cstdint>
@@ -159,4 +160,107 @@ void* replaceImport(HMODULE module, const char* dll, const char* function, void*
         }
     }
     return nullptr;
+}
+
+std::string fileBytes(const wchar_t* path) {
+    HANDLE f =
+        CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return "(none)";
+    std::string bytes;
+    char buffer[4096];
+    DWORD n = 0;
+    while (ReadFile(f, buffer, sizeof buffer, &n, nullptr) && n > 0)
+        bytes.append(buffer, n);
+    CloseHandle(f);
+    return bytes;
+}
+
+void writeFileBytes(const wchar_t* path, const std::string& bytes) {
+    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD n = 0;
+    WriteFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr);
+    CloseHandle(f);
+}
+
+void settle(HWND window) {
+    Sleep(50);  // lets posted messages in first: a sent one would be handled before them
+    DWORD_PTR result;
+    SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+}
+
+const wchar_t kNoBox[] = L"(no box)";
+
+std::wstring answerMessageBox(const wchar_t* caption, int button, DWORD timeoutMs) {
+    HWND box = waitForDialog(caption, timeoutMs);
+    if (box == nullptr)
+        return kNoBox;
+    std::wstring text = controlText(box, 0xFFFF);
+    clickButton(box, button);
+    waitForWindowGone(box);
+    return text;
+}
+
+std::vector<std::wstring> rowTexts(HWND list) {
+    std::vector<std::wstring> rows;
+    int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) {
+        wchar_t text[256] = {};
+        LVITEMW item{};
+        item.iSubItem = 0;
+        item.pszText = text;
+        item.cchTextMax = 256;
+        SendMessageW(list, LVM_GETITEMTEXTW, i, reinterpret_cast<LPARAM>(&item));
+        rows.push_back(text);
+    }
+    return rows;
+}
+
+int rowImage(HWND list, int row) {
+    LVITEMW item{};
+    item.mask = LVIF_IMAGE;
+    item.iItem = row;
+    SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    return item.iImage;
+}
+
+std::vector<int> rowImages(HWND list) {
+    std::vector<int> images;
+    int count = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i)
+        images.push_back(rowImage(list, i));
+    return images;
+}
+
+int stateImage(HWND list, int row) {
+    auto state = static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+    return static_cast<int>(state >> 12);
+}
+
+namespace {
+
+void setRowState(HWND list, int row, UINT mask, UINT state) {
+    LVITEMW item{};
+    item.stateMask = mask;
+    item.state = state;
+    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+void setStateImage(HWND list, int row, int image) {
+    setRowState(list, row, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(image));
+}
+
+int firstSelected(HWND list) {
+    return static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, -1, LVNI_SELECTED));
+}
+
+void setSelected(HWND list, int row, bool selected) {
+    setRowState(list, row, LVIS_SELECTED, selected ? LVIS_SELECTED : 0);
+}
+
+void tapRow(HWND list, int row) {
+    setSelected(list, -1, false);
+    setSelected(list, row, true);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 // The registry key that holds the module's settings, under HKEY_CURRENT_USER.
 extern const wchar_t kSettingsKeyPath[];
@@ -55,3 +56,33 @@ std::wstring controlText(HWND dialog, int id);
 // of `module`, so the module's own calls reach it; returns what the slot held before, or null
 // when the module imports no such function.
 void* replaceImport(HMODULE module, const char* dll, const char* function, void* replacement);
+
+// A file's whole contents, or "(none)" when there is no such file.
+std::string fileBytes(const wchar_t* path);
+
+// Creates (or empties) a file and writes `bytes` into it.
+void writeFileBytes(const wchar_t* path, const std::string& bytes);
+
+// Returns once `window` has handled everything sent or posted to it so far (within a bound), so
+// that what a command does after a nested dialog closes (the save, the refill) is done.
+void settle(HWND window);
+
+// Answers the next message box with this caption by `button` and gives its text; kNoBox when
+// none came within the bound.
+extern const wchar_t kNoBox[];
+std::wstring answerMessageBox(const wchar_t* caption, int button, DWORD timeoutMs = 5000);
+
+// ---- List views, as the user sees and taps them
+
+std::vector<std::wstring> rowTexts(HWND list);
+int rowImage(HWND list, int row);
+std::vector<int> rowImages(HWND list);
+// A row's state image (the tick box: 1 empty, 2 ticked; 0 none).
+int stateImage(HWND list, int row);
+void setStateImage(HWND list, int row, int image);
+// The first selected row, or -1.
+int firstSelected(HWND list);
+// Sets the selected state of `row` (-1: every row), as a tap or a tap beside the rows does.
+void setSelected(HWND list, int row, bool selected);
+// Selects `row` alone.
+void tapRow(HWND list, int row);
