@@ -6,6 +6,8 @@
 #include <string>
 
 #include "cdpd/cdpd_setup.h"
+#include "module/module_state.h"
+#include "tests/core/fake_platform.h"
 
 namespace {
 
@@ -179,6 +181,72 @@ TEST(DeleteCdpdEntry, OfAnEmptyListDoesNothing) {
     int32_t count = 0;
     EXPECT_FALSE(removeEntry(list, count, 0));
     EXPECT_EQ(count, 0);
+}
+
+// ---- The dialogs' changes of cdpdList ----
+
+class CdpdEdits : public testing::Test {
+  protected:
+    void SetUp() override {
+        resetFakePlatform();
+        moduleState.cdpdList[0] = entryNamed("Van", addressOf(10, 0, 0, 1));
+        moduleState.cdpdList[1] = entryNamed("Truck", addressOf(10, 0, 0, 2));
+        moduleState.cdpdCount = 2;
+    }
+};
+
+// The add dialog's refusals come in this order, and only an accepted entry is counted.
+TEST_F(CdpdEdits, AddRefusesInOrderAndCountsOnlyAWholeEntry) {
+    uint32_t address = addressOf(10, 1, 2, 3);
+    struct Case {
+        int32_t count;
+        const char16_t* typed;
+        const uint32_t* address;
+        NewEntryCheck result;
+    } cases[] = {
+        {kCdpdCapacity, u"", nullptr, NewEntryCheck::ListFull},
+        {2, u"", nullptr, NewEntryCheck::EmptyDescription},
+        {2, u"Va\x016E", nullptr, NewEntryCheck::DuplicateDescription}, // narrows to "Van"
+        {2, u"Bus", nullptr, NewEntryCheck::UnreadableAddress},
+        {2, u"Bus", &address, NewEntryCheck::Accepted},
+    };
+    for (const Case& c : cases) {
+        moduleState.cdpdCount = c.count;
+        EXPECT_EQ(addCdpdEntry(c.typed, c.address, true, 4), c.result);
+        EXPECT_EQ(moduleState.cdpdCount, c.result == NewEntryCheck::Accepted ? 3 : c.count);
+    }
+    CdpdAddress expected = makeNewEntry(address, "Bus", true, 4);
+    EXPECT_EQ(std::memcmp(&moduleState.cdpdList[2], &expected, sizeof expected), 0);
+}
+
+TEST_F(CdpdEdits, ModifyIconAndMarksReachOnlyEntriesInTheList) {
+    ASSERT_TRUE(modifyCdpdEntry(1, u"Lorry", u"2.25", u"150.9", true));
+    const CdpdAddress& e = moduleState.cdpdList[1];
+    EXPECT_STREQ(e.description, "Lorry");
+    EXPECT_EQ(e.frequency, 2.25f);
+    EXPECT_EQ(e.resolution, 150);
+    EXPECT_EQ(e.modemFlag, 1);
+    EXPECT_EQ(e.address, addressOf(10, 0, 0, 2));
+
+    for (int32_t icon : {-1, 6})
+        EXPECT_FALSE(setCdpdIcon(1, icon)) << icon;
+    EXPECT_TRUE(setCdpdIcon(1, 5));
+    EXPECT_EQ(e.iconIndex, 5);
+
+    for (int32_t index : {-1, 2, kCdpdCapacity}) {
+        EXPECT_FALSE(modifyCdpdEntry(index, u"x", u"1", u"1", false)) << index;
+        EXPECT_FALSE(setCdpdIcon(index, 1)) << index;
+        EXPECT_FALSE(removeCdpdEntry(index)) << index;
+        setCdpdSelection(index);
+        EXPECT_EQ(selectedCdpdEntry(), -1) << index;
+    }
+    EXPECT_EQ(moduleState.cdpdList[2].description[0], 0);
+
+    int32_t marks[3] = {1, 0, 1};  // one row more than entries
+    storeEnabledMarks(marks, 3);
+    EXPECT_EQ(moduleState.cdpdList[0].enabled, 1);
+    EXPECT_EQ(moduleState.cdpdList[1].enabled, 0);
+    EXPECT_EQ(moduleState.cdpdList[2].enabled, 0);
 }
 
 } // namespace

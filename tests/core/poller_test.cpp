@@ -12,6 +12,7 @@
 #include <cstring>
 #include <limits>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "cdpd/poll_schedule.h"
@@ -154,53 +155,57 @@ const TimingCase timingCases[] = {
     {"-1.0 beside 2.0", {-1.0f, 2.0f}, 60, {0, 39, 59}, 20},
 };
 
-TEST_F(Poller, EntriesAreAskedAtOnceThenWheneverTheirCounterReachesTheStep) {
-    for (const TimingCase& c : timingCases) {
-        for (Link link : {Link::Bound, Link::NotBound, Link::NoSocket}) {
-            SCOPED_TRACE(testing::Message() << c.name << ", link " << int(link));
-            SetUp();
-            moduleState.endpointBound = link != Link::NotBound;
-            moduleState.udpSocket = link == Link::NoSocket ? kNoSocket : kSocket;
-            std::vector<Entry> entries;
-            for (float f : c.frequencies)
-                entries.push_back({f});
-            setList(entries);
+class PollerTiming : public Poller,
+                     public testing::WithParamInterface<std::tuple<TimingCase, Link>> {};
 
-            std::vector<std::vector<int>> asked(entries.size());
-            size_t seen = 0;
-            for (int t = 0; t <= c.ticks; ++t) {
-                if (t == 0)
-                    start();
-                else
-                    tick();
-                for (const SentDatagram& d : sentSince(seen)) {
-                    for (size_t slot = 0; slot < entries.size(); ++slot) {
-                        if (d.to.address == addressOf(int(slot)))
-                            asked[slot].push_back(t);
-                    }
-                }
-                seen = sentCount();
-                // Every counter, in use or not, is 1 + ticks - decrement × asks so far, whether
-                // or not anything could be sent.
-                for (int slot = 0; slot < kCdpdCapacity; ++slot) {
-                    bool polled = slot < int(entries.size()) && entries[slot].frequency > 0.0f;
-                    int asks = 0;
-                    for (int a : c.askTicks)
-                        asks += polled && a <= t;
-                    ASSERT_EQ(moduleState.pollCounters[slot], 1 + t - c.decrement * asks)
-                        << "slot " << slot << " after tick " << t;
-                }
-            }
+TEST_P(PollerTiming, EntriesAreAskedAtOnceThenWheneverTheirCounterReachesTheStep) {
+    const TimingCase& c = std::get<0>(GetParam());
+    Link link = std::get<1>(GetParam());
+    SCOPED_TRACE(testing::Message() << c.name << ", link " << int(link));
+    moduleState.endpointBound = link != Link::NotBound;
+    moduleState.udpSocket = link == Link::NoSocket ? kNoSocket : kSocket;
+    std::vector<Entry> entries;
+    for (float f : c.frequencies)
+        entries.push_back({f});
+    setList(entries);
+
+    std::vector<std::vector<int>> asked(entries.size());
+    size_t seen = 0;
+    for (int t = 0; t <= c.ticks; ++t) {
+        if (t == 0)
+            start();
+        else
+            tick();
+        for (const SentDatagram& d : sentSince(seen)) {
             for (size_t slot = 0; slot < entries.size(); ++slot) {
-                std::vector<int> expected;
-                if (link == Link::Bound && entries[slot].frequency > 0.0f)
-                    expected = c.askTicks;
-                EXPECT_EQ(asked[slot], expected) << "slot " << slot;
+                if (d.to.address == addressOf(int(slot)))
+                    asked[slot].push_back(t);
             }
-            finish();
+        }
+        seen = sentCount();
+        // Every counter, in use or not, is 1 + ticks - decrement × asks so far, whether
+        // or not anything could be sent.
+        for (int slot = 0; slot < kCdpdCapacity; ++slot) {
+            bool polled = slot < int(entries.size()) && entries[slot].frequency > 0.0f;
+            int asks = 0;
+            for (int a : c.askTicks)
+                asks += polled && a <= t;
+            ASSERT_EQ(moduleState.pollCounters[slot], 1 + t - c.decrement * asks)
+                << "slot " << slot << " after tick " << t;
         }
     }
+    for (size_t slot = 0; slot < entries.size(); ++slot) {
+        std::vector<int> expected;
+        if (link == Link::Bound && entries[slot].frequency > 0.0f)
+            expected = c.askTicks;
+        EXPECT_EQ(asked[slot], expected) << "slot " << slot;
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(TimingCases, PollerTiming,
+                         testing::Combine(testing::ValuesIn(timingCases),
+                                          testing::Values(Link::Bound, Link::NotBound,
+                                                          Link::NoSocket)));
 
 TEST_F(Poller, BelowOneTenthOfAMinuteADueEntryIsAskedOncePerTick) {
     setList({{0.05f}});  // step 0.5, decrement 0: the entry never leaves the due state
@@ -219,34 +224,39 @@ TEST_F(Poller, BelowOneTenthOfAMinuteADueEntryIsAskedOncePerTick) {
     EXPECT_LE(sentCount(), 71u);
 }
 
-TEST_F(Poller, WhenNothingTakesPartBelowTheCeilingTheThreadEndsAtOnce) {
-    struct Case {
-        const char* name;
-        std::vector<Entry> entries;
-    } cases[] = {
-        {"empty list", {}},
-        {"nothing enabled", {{1.0f, 0}, {2.0f, 0}}},
-        {"only 0.0", {{0.0f}}},
-        {"only the ceiling and above", {{3000.0f}, {4000.0f}}},
-        {"only negative or NaN", {{-2.0f}, {kNaNf}}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SetUp();
-        setList(c.entries);
-        ASSERT_TRUE(startPolling());
-        std::thread thread(runPollThread);
-        thread.join();  // returns by itself, without a stop
-        EXPECT_FALSE(pollThreadRunning());
-        EXPECT_TRUE(moduleState.pollActive) << "idle, not stopped";
-        for (int t = 0; t < 30; ++t)
-            pollTick();
-        EXPECT_EQ(sentCount(), 0u);
-        EXPECT_EQ(moduleState.pollCounters[0], 31);
-        EXPECT_EQ(moduleState.pollCounters[kCdpdCapacity - 1], 31);
-        stopPolling();
-    }
+struct IdleCase {
+    const char* name;
+    std::vector<Entry> entries;
+};
+
+const IdleCase idleCases[] = {
+    {"empty list", {}},
+    {"nothing enabled", {{1.0f, 0}, {2.0f, 0}}},
+    {"only 0.0", {{0.0f}}},
+    {"only the ceiling and above", {{3000.0f}, {4000.0f}}},
+    {"only negative or NaN", {{-2.0f}, {kNaNf}}},
+};
+
+class PollerIdle : public Poller, public testing::WithParamInterface<IdleCase> {};
+
+TEST_P(PollerIdle, WhenNothingTakesPartBelowTheCeilingTheThreadEndsAtOnce) {
+    const IdleCase& c = GetParam();
+    SCOPED_TRACE(c.name);
+    setList(c.entries);
+    ASSERT_TRUE(startPolling());
+    std::thread thread(runPollThread);
+    thread.join();  // returns by itself, without a stop
+    EXPECT_FALSE(pollThreadRunning());
+    EXPECT_TRUE(moduleState.pollActive) << "idle, not stopped";
+    for (int t = 0; t < 30; ++t)
+        pollTick();
+    EXPECT_EQ(sentCount(), 0u);
+    EXPECT_EQ(moduleState.pollCounters[0], 31);
+    EXPECT_EQ(moduleState.pollCounters[kCdpdCapacity - 1], 31);
+    stopPolling();
 }
+
+INSTANTIATE_TEST_SUITE_P(IdleCases, PollerIdle, testing::ValuesIn(idleCases));
 
 TEST_F(Poller, AnIdlePollerPollsNothingUntilItIsStartedAgain) {
     setList({{1.0f, 0}});
@@ -346,17 +356,16 @@ TEST_F(Poller, AModemGetsTheShortQueryAtPort6000AndADeviceTheLocateRequestAt2869
 
 // ---- Stop and start ----
 
-TEST_F(Poller, StopEndsTheThreadWithinThePassUnderWay) {
-    // A stop while the thread waits for a tick.
+TEST_F(Poller, AStopWhileTheThreadWaitsForATickEndsIt) {
     setList({{1.0f}});
     start();
     stopPolling();
     ASSERT_TRUE(waitForPollThreadQuiet(kHangMs));
     EXPECT_FALSE(pollThreadRunning());
-    finish();
+}
 
-    // A stop in the middle of a pass: the request under way is the last one.
-    SetUp();
+// A stop in the middle of a pass: the request under way is the last one.
+TEST_F(Poller, AStopInThePassUnderWayLetsOnlyTheRequestUnderWayGo) {
     setList({{1.0f}, {1.0f}, {1.0f}});
     fake.duringSend = [] { stopPolling(); };
     start();

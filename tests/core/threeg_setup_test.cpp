@@ -69,23 +69,28 @@ class TargetSetup : public testing::Test {
     }
 };
 
-TEST_F(TargetSetup, AddChecksTheDescriptionAsItWouldBeStored) {
-    struct {
-        const char16_t* typed;
-        NewEntryCheck result;
-    } cases[] = {
-        {u"", NewEntryCheck::EmptyDescription},
-        {u"\x0100" u"abc", NewEntryCheck::EmptyDescription},  // narrows to nothing
-        {u"Car", NewEntryCheck::DuplicateDescription},
-        {u"Ca\x0172", NewEntryCheck::DuplicateDescription},   // narrows to "Car"
-        {u"car", NewEntryCheck::Accepted},                       // letter case counts
-    };
-    for (const auto& c : cases) {
-        SetUp();
-        EXPECT_EQ(addTarget(u"T9", c.typed, 0), c.result);
-        EXPECT_EQ(moduleState.targetCount, c.result == NewEntryCheck::Accepted ? 4 : 3);
-    }
+struct AddCase {
+    const char16_t* typed;
+    NewEntryCheck result;
+};
+
+const AddCase addCases[] = {
+    {u"", NewEntryCheck::EmptyDescription},
+    {u"\x0100" u"abc", NewEntryCheck::EmptyDescription},  // narrows to nothing
+    {u"Car", NewEntryCheck::DuplicateDescription},
+    {u"Ca\x0172", NewEntryCheck::DuplicateDescription},   // narrows to "Car"
+    {u"car", NewEntryCheck::Accepted},                     // letter case counts
+};
+
+class TargetAdd : public TargetSetup, public testing::WithParamInterface<AddCase> {};
+
+TEST_P(TargetAdd, ChecksTheDescriptionAsItWouldBeStored) {
+    const AddCase& c = GetParam();
+    EXPECT_EQ(addTarget(u"T9", c.typed, 0), c.result);
+    EXPECT_EQ(moduleState.targetCount, c.result == NewEntryCheck::Accepted ? 4 : 3);
 }
+
+INSTANTIATE_TEST_SUITE_P(Descriptions, TargetAdd, testing::ValuesIn(addCases));
 
 TEST_F(TargetSetup, AddFillsAZeroedSlotWithTheStoredForms) {
     std::memset(&moduleState.targetList[3], 0xA5, sizeof(ThreeGTarget));  // left from before
