@@ -188,14 +188,11 @@ void storePickedIcon(HWND dialog) {
 }
 
 void storeEntryFields(HWND dialog) {
-    char16_t description[kModifyDescriptionChars + 1];
-    char16_t frequency[kTypedFrequencyChars + 1];
-    char16_t resolution[kTypedResolutionChars + 1];
-    readField(dialog, IDC_CDPD_DESCRIPTION, kModifyDescriptionChars, description);
-    readField(dialog, IDC_CDPD_FREQUENCY, kTypedFrequencyChars, frequency);
-    readField(dialog, IDC_CDPD_RESOLUTION, kTypedResolutionChars, resolution);
+    TypedModifyFields typed =
+        readModifyFields(dialog, IDC_CDPD_DESCRIPTION, IDC_CDPD_FREQUENCY, IDC_CDPD_RESOLUTION);
     bool modem = IsDlgButtonChecked(dialog, IDC_CDPD_MODIFY_MODEM) == BST_CHECKED;
-    modifyCdpdEntry(selectedCdpdEntry(), description, frequency, resolution, modem);
+    modifyCdpdEntry(selectedCdpdEntry(), typed.description, typed.frequency, typed.resolution,
+                    modem);
 }
 
 INT_PTR CALLBACK modifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -232,8 +229,8 @@ INT_PTR CALLBACK modifyDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 // ---- Setup dialog (104) ----
 
-// The names the two header words select, as texts of controls 1001 and 1002, which this dialog
-// does not have: they appear nowhere, as on the device.
+// The names the two header words select, as the texts of controls 1001 and 1002. This dialog
+// has no such controls, so the names appear nowhere; the words are kept only to be saved back.
 void showHeaderWordNames(HWND dialog) {
     char16_t name[16];
     if (const char* model = modemModelName(moduleState.modemModelIndex)) {

@@ -17,7 +17,8 @@
 constexpr size_t kCdpdListHeaderBytes = 12;
 constexpr size_t kCdpdListMaxBytes = kCdpdListHeaderBytes + sizeof(CdpdAddress) * kCdpdCapacity;
 
-// The names the two header words select; the module shows them nowhere.
+// The names the two header words select. The setup dialog gives them to controls 1001 and 1002,
+// which it does not have, so no user sees them; waytool prints them.
 extern const char* const serialPortNames[6];
 extern const char* const modemModelNames[9];
 // The name an index selects, or null when it lies outside its table.

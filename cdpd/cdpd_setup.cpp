@@ -14,6 +14,10 @@ namespace {
 
 constexpr size_t kDescriptionBytes = sizeof(CdpdAddress{}.description);
 
+ListInState<CdpdAddress> cdpdInState() {
+    return {moduleState.cdpdList, moduleState.cdpdCount, moduleState.cdpdSelection};
+}
+
 void appendAscii(std::u16string& text, const char* ascii) {
     for (; *ascii != 0; ++ascii)
         text += static_cast<char16_t>(*ascii);
@@ -91,28 +95,16 @@ NewEntryCheck addCdpdEntry(const char16_t* typedDescription, const uint32_t* add
 bool modifyCdpdEntry(int32_t index, const char16_t* typedDescription,
                      const char16_t* typedFrequency, const char16_t* typedResolution, bool modem) {
     ModifiedFields fields = parseModifiedFields(typedDescription, typedFrequency, typedResolution);
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (!namesEntry(index, moduleState.cdpdCount))
-        return false;
-    CdpdAddress& entry = moduleState.cdpdList[index];
-    storeModifiedFields(entry, fields);
-    entry.modemFlag = modem ? 1 : 0;
-    return true;
+    return withEntryAt(cdpdInState(), index, [&](CdpdAddress& entry) {
+        storeModifiedFields(entry, fields);
+        entry.modemFlag = modem ? 1 : 0;
+    });
 }
 
-bool removeCdpdEntry(int32_t row) {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    return removeEntry(moduleState.cdpdList, moduleState.cdpdCount, row);
-}
+bool removeCdpdEntry(int32_t row) { return removeEntryAt(cdpdInState(), row); }
 
 bool setCdpdIcon(int32_t index, int32_t iconIndex) {
-    if (pickedIconIndex(iconIndex) < 0)
-        return false;
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (!namesEntry(index, moduleState.cdpdCount))
-        return false;
-    moduleState.cdpdList[index].iconIndex = iconIndex;
-    return true;
+    return setEntryIcon(cdpdInState(), index, iconIndex);
 }
 
 void storeEnabledMarks(const int32_t* enabled, int32_t rows) {
@@ -122,28 +114,14 @@ void storeEnabledMarks(const int32_t* enabled, int32_t rows) {
 }
 
 bool copyCdpdEntryAt(int32_t index, CdpdAddress* entry) {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (!namesEntry(index, moduleState.cdpdCount))
-        return false;
-    *entry = moduleState.cdpdList[index];
-    return true;
+    return copyEntryAt(cdpdInState(), index, entry);
 }
 
-int32_t cdpdCountNow() {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    return moduleState.cdpdCount;
-}
+int32_t cdpdCountNow() { return countNow(cdpdInState()); }
 
-void setCdpdSelection(int32_t index) {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    moduleState.cdpdSelection = index;
-}
+void setCdpdSelection(int32_t index) { setSelection(cdpdInState(), index); }
 
-int32_t selectedCdpdEntry() {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    int32_t selection = moduleState.cdpdSelection;
-    return namesEntry(selection, moduleState.cdpdCount) ? selection : -1;
-}
+int32_t selectedCdpdEntry() { return selectedEntry(cdpdInState()); }
 
 void saveCdpdEntries() {
     std::lock_guard<std::mutex> hold(moduleState.listLock);

@@ -32,6 +32,15 @@ void readField(HWND dialog, int id, size_t chars, char16_t* out) {
     out[chars] = 0;
 }
 
+TypedModifyFields readModifyFields(HWND dialog, int descriptionId, int frequencyId,
+                                   int resolutionId) {
+    TypedModifyFields typed;
+    readField(dialog, descriptionId, kModifyDescriptionChars, typed.description);
+    readField(dialog, frequencyId, kTypedFrequencyChars, typed.frequency);
+    readField(dialog, resolutionId, kTypedResolutionChars, typed.resolution);
+    return typed;
+}
+
 void showFrequencyAndResolution(HWND dialog, int frequencyId, int resolutionId, float frequency,
                                 int32_t resolution) {
     char16_t frequencyText[kOneDecimalTextSize];

@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "module/list_edit.h"
+
 // Runs dialog template `id` of the module modally over `parent`; returns what EndDialog gave.
 INT_PTR runModuleDialog(int id, HWND parent, DLGPROC procedure, LPARAM parameter);
 
@@ -35,6 +37,16 @@ inline const char16_t* utf16(const wchar_t* text) {
 // The text of field `id`, at most `chars` characters, into `out`, which holds chars + 1 units;
 // always terminated.
 void readField(HWND dialog, int id, size_t chars, char16_t* out);
+
+// The description, frequency and resolution fields of either modify dialog as typed, each read
+// with the length list_edit.h gives it.
+struct TypedModifyFields {
+    char16_t description[kModifyDescriptionChars + 1];
+    char16_t frequency[kTypedFrequencyChars + 1];
+    char16_t resolution[kTypedResolutionChars + 1];
+};
+TypedModifyFields readModifyFields(HWND dialog, int descriptionId, int frequencyId,
+                                   int resolutionId);
 
 // Shows a frequency as formatOneDecimal gives it and a resolution as "%d" in two fields.
 void showFrequencyAndResolution(HWND dialog, int frequencyId, int resolutionId, float frequency,

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "module/module_state.h"
@@ -126,4 +127,62 @@ template <typename Record> void storeModifiedFields(Record& record, const Modifi
     setDescription(record, fields.description);
     record.frequency = fields.frequency;
     record.resolution = fields.resolution;
+}
+
+// ---- Over module state ----
+
+// One list as the module holds it: its records, the count in use and the setup dialog's
+// selection. The functions below take moduleState.listLock for their whole work, since the
+// receiver and the poll thread read the lists while the dialogs change them.
+template <typename Record> struct ListInState {
+    Record* records;
+    int32_t& count;
+    int32_t& selection;
+};
+
+// Runs `use` on record `index` under the lock: to copy it out whole, or to change it so that no
+// other thread sees it halfway. False, `use` not run, when `index` names no record.
+template <typename Record, typename Use>
+bool withEntryAt(ListInState<Record> list, int32_t index, Use use) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    if (!namesEntry(index, list.count))
+        return false;
+    use(list.records[index]);
+    return true;
+}
+
+template <typename Record>
+bool copyEntryAt(ListInState<Record> list, int32_t index, Record* out) {
+    return withEntryAt(list, index, [out](const Record& record) { *out = record; });
+}
+
+template <typename Record> int32_t countNow(ListInState<Record> list) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    return list.count;
+}
+
+template <typename Record> void setSelection(ListInState<Record> list, int32_t index) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    list.selection = index;
+}
+
+// The selection when it names a record, else -1 (no row selected, or the list shrank under it).
+template <typename Record> int32_t selectedEntry(ListInState<Record> list) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    return namesEntry(list.selection, list.count) ? list.selection : -1;
+}
+
+// An icon pick stored at once: false, nothing stored, when `index` names no record or
+// `iconIndex` is no icon (a cleared picker gives -1).
+template <typename Record>
+bool setEntryIcon(ListInState<Record> list, int32_t index, int32_t iconIndex) {
+    if (pickedIconIndex(iconIndex) < 0)
+        return false;
+    return withEntryAt(list, index, [iconIndex](Record& record) { record.iconIndex = iconIndex; });
+}
+
+// Delete of record `row` (removeEntry).
+template <typename Record> bool removeEntryAt(ListInState<Record> list, int32_t row) {
+    std::lock_guard<std::mutex> hold(moduleState.listLock);
+    return removeEntry(list.records, list.count, row);
 }

@@ -14,9 +14,9 @@ extern const char kDefaultServerHostName[];
 // Registry value type of both settings: wide text.
 constexpr unsigned kRegTypeText = 1;
 
-// Attach steps 9 and 10: reads "QVServerName" into serverName, falling back to the default host
-// name and writing that back when the value is missing or empty; then reads "QVID" into
-// accountId. Both buffers are zeroed whole first, so no stale bytes reach the registry.
+// At attach, after the receiver starts: reads "QVServerName" into serverName, falling back to
+// the default host name and writing that back when the value is missing or empty; then reads
+// "QVID" into accountId. Both buffers are zeroed whole first, so no stale bytes reach the registry.
 void readSettings();
 
 // Who gets an answer to a locate request ("QVAnswer").

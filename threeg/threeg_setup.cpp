@@ -13,6 +13,10 @@
 
 namespace {
 
+ListInState<ThreeGTarget> targetsInState() {
+    return {moduleState.targetList, moduleState.targetCount, moduleState.targetSelection};
+}
+
 // Appends `text` at `out` and returns the end.
 char16_t* append(char16_t* out, const char16_t* text) {
     while (*text != 0)
@@ -81,51 +85,25 @@ NewEntryCheck addTarget(const char16_t* typedId, const char16_t* typedDescriptio
 bool modifyTarget(int32_t index, const char16_t* typedDescription, const char16_t* typedFrequency,
                   const char16_t* typedResolution) {
     ModifiedFields fields = parseModifiedFields(typedDescription, typedFrequency, typedResolution);
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (!namesEntry(index, moduleState.targetCount))
-        return false;
-    storeModifiedFields(moduleState.targetList[index], fields);
-    return true;
+    return withEntryAt(targetsInState(), index,
+                       [&](ThreeGTarget& target) { storeModifiedFields(target, fields); });
 }
 
-bool removeTarget(int32_t index) {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    return removeEntry(moduleState.targetList, moduleState.targetCount, index);
-}
+bool removeTarget(int32_t index) { return removeEntryAt(targetsInState(), index); }
 
 bool setTargetIcon(int32_t index, int32_t iconIndex) {
-    if (pickedIconIndex(iconIndex) < 0)
-        return false;
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (!namesEntry(index, moduleState.targetCount))
-        return false;
-    moduleState.targetList[index].iconIndex = iconIndex;
-    return true;
+    return setEntryIcon(targetsInState(), index, iconIndex);
 }
 
 bool copyTargetAt(int32_t index, ThreeGTarget* target) {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (!namesEntry(index, moduleState.targetCount))
-        return false;
-    *target = moduleState.targetList[index];
-    return true;
+    return copyEntryAt(targetsInState(), index, target);
 }
 
-int32_t targetCountNow() {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    return moduleState.targetCount;
-}
+int32_t targetCountNow() { return countNow(targetsInState()); }
 
-void setTargetSelection(int32_t index) {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    moduleState.targetSelection = index;
-}
+void setTargetSelection(int32_t index) { setSelection(targetsInState(), index); }
 
-int32_t selectedTarget() {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    int32_t selection = moduleState.targetSelection;
-    return namesEntry(selection, moduleState.targetCount) ? selection : -1;
-}
+int32_t selectedTarget() { return selectedEntry(targetsInState()); }
 
 void saveTargets() {
     // Under the lock, so the receiver's last positions go out whole with the rest of the records.

@@ -40,7 +40,8 @@ void descriptionText(const ThreeGTarget& target, char16_t out[65]);
 // letter case counts). Then slot targetCount, zeroed, gets the ID (first 15 characters) narrowed
 // and widened again, the narrowed description and the icon (one that is none gives icon 0), and
 // targetCount grows by one.
-NewEntryCheck addTarget(const char16_t* typedId, const char16_t* typedDescription, int32_t iconIndex);
+NewEntryCheck addTarget(const char16_t* typedId, const char16_t* typedDescription,
+                        int32_t iconIndex);
 
 // The modify dialog's OK for target `index`: parseModifiedFields' values (the rest of the
 // description's field zeroed). Nothing is validated. False, nothing changed, when `index` names

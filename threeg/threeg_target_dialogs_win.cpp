@@ -150,13 +150,9 @@ void followIdChoice(HWND dialog) {
 }
 
 void acceptChanges(HWND dialog) {
-    char16_t description[kModifyDescriptionChars + 1];
-    char16_t frequency[kTypedFrequencyChars + 1];
-    char16_t resolution[kTypedResolutionChars + 1];
-    readField(dialog, IDC_THREEG_DESCRIPTION, kModifyDescriptionChars, description);
-    readField(dialog, IDC_THREEG_FREQUENCY, kTypedFrequencyChars, frequency);
-    readField(dialog, IDC_THREEG_RESOLUTION, kTypedResolutionChars, resolution);
-    modifyTarget(selectedTarget(), description, frequency, resolution);
+    TypedModifyFields typed = readModifyFields(dialog, IDC_THREEG_DESCRIPTION,
+                                               IDC_THREEG_FREQUENCY, IDC_THREEG_RESOLUTION);
+    modifyTarget(selectedTarget(), typed.description, typed.frequency, typed.resolution);
     EndDialog(dialog, IDOK);
 }
 

@@ -448,7 +448,7 @@ TEST_F(ThreeGSetupDialogs, ModifyChangesTheTargetChosenInTheComboBoxAndKeepsIcon
     EXPECT_EQ(shownAtOpening, (std::vector<std::wstring>{L"Truck 7", L"1.5", L"200"}));
     EXPECT_EQ(suffixHelp, L"/t is for Time,\n/s is for Speed\n/a is for Altitude.");
     EXPECT_EQ(shownAfterSwitch, (std::vector<std::wstring>{L"Van", L"0.5", L"-40"}));
-    // Another target chosen leaves the preview as it was: the first target's icon, not the new one's.
+    // Another target chosen leaves the preview as it was: the first target's icon.
     EXPECT_NE(previewBeforeSwitch, nullptr);
     EXPECT_EQ(previewAfterSwitch, previewBeforeSwitch);
 
