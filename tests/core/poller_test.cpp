@@ -72,6 +72,19 @@ int asksOf(int slot) {
     return n;
 }
 
+// A datagram sent from the module's socket to `address` at wire port `port`, holding the
+// first `length` bytes of `expected`, of the kind `kind`.
+void expectSent(const SentDatagram& d, uint32_t address, uint16_t port,
+                const PositionMessage& expected, size_t length, char kind) {
+    EXPECT_EQ(d.socket, kSocket);
+    EXPECT_EQ(d.to.family, kAfInet);
+    EXPECT_EQ(d.to.address, address);
+    EXPECT_EQ(wirePortOf(d.to), port);
+    ASSERT_EQ(d.bytes.size(), length);
+    EXPECT_EQ(std::memcmp(d.bytes.data(), &expected, length), 0);
+    EXPECT_EQ(d.bytes[0], kind);
+}
+
 class Poller : public testing::Test {
   protected:
     void SetUp() override {
@@ -332,26 +345,10 @@ TEST_F(Poller, AModemGetsTheShortQueryAtPort6000AndADeviceTheLocateRequestAt2869
     std::vector<SentDatagram> sent = sentSince(0);
     ASSERT_EQ(sent.size(), 2u);
 
-    PositionMessage query = makeModemQuery();
-    const SentDatagram& modem = sent[0];
-    EXPECT_EQ(modem.socket, kSocket);
-    EXPECT_EQ(modem.to.family, kAfInet);
-    EXPECT_EQ(modem.to.address, addressOf(0));
-    EXPECT_EQ(wirePortOf(modem.to), 6000);
-    ASSERT_EQ(modem.bytes.size(), 24u);
-    EXPECT_EQ(std::memcmp(modem.bytes.data(), &query, 24), 0);
-    EXPECT_EQ(modem.bytes[0], 'U');
-
-    PositionMessage request = makeLocateRequest();
-    const SentDatagram& device = sent[1];
-    EXPECT_EQ(device.socket, kSocket);
-    EXPECT_EQ(device.to.family, kAfInet);
-    EXPECT_EQ(device.to.address, addressOf(1));
-    EXPECT_EQ(wirePortOf(device.to), 28695);
-    ASSERT_EQ(device.bytes.size(), 152u);
-    EXPECT_EQ(std::memcmp(device.bytes.data(), &request, 152), 0);
-    EXPECT_EQ(device.bytes[0], 'l');
-    EXPECT_EQ(device.bytes[36], 4);
+    expectSent(sent[0], addressOf(0), 6000, makeModemQuery(), 24, 'U');
+    expectSent(sent[1], addressOf(1), 28695, makeLocateRequest(), 152, 'l');
+    ASSERT_EQ(sent[1].bytes.size(), 152u);
+    EXPECT_EQ(sent[1].bytes[36], 4);
 }
 
 // ---- Stop and start ----
