@@ -5,6 +5,7 @@
 #include "module/number_entry.h"
 #include "module/own_fix.h"
 #include "module/text.h"
+#include "threeg/threeg_setup.h"
 
 namespace {
 
@@ -24,15 +25,6 @@ bool sendToServer(const PositionMessage& message, size_t length) {
         return false;
     platformSendTo(moduleState.udpSocket, destinationFor(moduleState.serverAddress, kDevicePort),
                    &message, length);
-    return true;
-}
-
-// The target of slot `index`, copied whole under the list lock; false outside the list.
-bool copyTarget(int32_t index, ThreeGTarget* target) {
-    std::lock_guard<std::mutex> hold(moduleState.listLock);
-    if (index < 0 || index >= moduleState.targetCount || index >= kTargetCapacity)
-        return false;
-    *target = moduleState.targetList[index];
     return true;
 }
 
@@ -92,7 +84,7 @@ void sendTargetQuery(int32_t index) {
     if (moduleState.serverAddress == 0)
         return;
     ThreeGTarget target;
-    if (!copyTarget(index, &target))
+    if (!copyTargetAt(index, &target))
         return;
     PositionMessage query = makeTargetQuery(target.targetId);
     sendToServer(query, kTargetQueryLength);
@@ -100,7 +92,7 @@ void sendTargetQuery(int32_t index) {
 
 bool trackPeriodForSelection(uint32_t* periodMs) {
     ThreeGTarget target;
-    if (!copyTarget(moduleState.targetSelection, &target))
+    if (!copyTargetAt(moduleState.targetSelection, &target))
         return false;
     if (!(target.frequency > 0.0f))
         return false;
