@@ -15,7 +15,7 @@
 #include "exchange/position_message.h"
 #include "exchange/socket_address.h"
 #include "module/dialogs_win.h"
-#include "module/exports.h"
+#include "cdpd/cdpd_dialogs_win.h"
 #include "module/icons_win.h"
 #include "module/module_state.h"
 #include "module/own_fix.h"
@@ -366,7 +366,7 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-void cdpdIni(void* hostWindow) {
+void runCdpdSetup(void* hostWindow) {
     moduleState.hostWindow = hostWindow;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);

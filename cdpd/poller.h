@@ -10,7 +10,7 @@
 // and the thread's end are taken under one lock, so a thread that is about to end either is
 // adopted by the new start or has given up its claim before the start looks.
 //
-// The shell (cdpd_exports_win.cpp) stores hostWindow, calls startPolling, replaces the tick
+// The shell (cdpd_tracking_win.cpp) stores hostWindow, calls startPolling, replaces the tick
 // timer (one whose procedure calls pollTick) and, when startPolling asked for it, starts a thread
 // running runPollThread, or calls pollThreadNotStarted when it cannot.
 //

@@ -6,7 +6,7 @@
 
 #include "module/timers_win.h"
 
-#include "cdpd/cdpd_exports_win.h"
+#include "cdpd/cdpd_tracking_win.h"
 #include "cdpd/poller.h"
 #include "module/module_state.h"
 #include "module/platform.h"
@@ -83,7 +83,7 @@ void closeTimers() {
 }
 
 void stopTimersAndPolling() {
-    cdpdStopTrackAndWait();
+    stopCdpdTrackingAndWait();
     stopTracking();
     stopSending();
 }

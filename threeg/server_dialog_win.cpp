@@ -7,7 +7,7 @@
 
 #include "exchange/socket_address.h"
 #include "module/dialogs_win.h"
-#include "module/exports.h"
+#include "threeg/server_dialog_win.h"
 #include "module/module_state.h"
 #include "module/settings.h"
 #include "module/text.h"
@@ -102,6 +102,6 @@ INT_PTR CALLBACK serverDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 } // namespace
 
-void ThreeGServerSetup(void* hostWindow) {
+void runServerDialog(void* hostWindow) {
     runModuleDialog(IDD_SERVER, static_cast<HWND>(hostWindow), serverDialogProc, 0);
 }

@@ -9,7 +9,6 @@
 #include <commctrl.h>
 
 #include "module/dialogs_win.h"
-#include "module/exports.h"
 #include "module/icons_win.h"
 #include "module/module_state.h"
 #include "resources/resource.h"
@@ -143,7 +142,7 @@ INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
 
 } // namespace
 
-void ThreeGIni(void* hostWindow) {
+void runThreeGSetup(void* hostWindow) {
     moduleState.hostWindow = hostWindow;
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_LISTVIEW_CLASSES | ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&controls);

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+// ThreeGIni: stores the host's window and runs the setup dialog (108) over it until the user
+// leaves it.
+void runThreeGSetup(void* hostWindow);
+
 // The add dialog over `parent`; a target accepted there is in the list when it returns.
 void runAddTargetDialog(HWND parent);
 

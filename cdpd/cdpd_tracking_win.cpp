@@ -1,11 +1,10 @@
-// cdpdStartTrack and cdpdStopTrack: the tick timer and the poll thread. Every decision (the
+// CDPD polling in the shell: the tick timer and the poll thread. Every decision (the
 // schedule, whether a thread is needed) is the core poller's; this file only owns the thread.
 #include <windows.h>
 
-#include "cdpd/cdpd_exports_win.h"
+#include "cdpd/cdpd_tracking_win.h"
 #include "cdpd/poll_schedule.h"
 #include "cdpd/poller.h"
-#include "module/exports.h"
 #include "module/module_state.h"
 #include "module/owned_thread_win.h"
 
@@ -25,7 +24,7 @@ void stopTickTimer() {
 
 } // namespace
 
-void cdpdStartTrack(void* hostWindow) {
+void startCdpdTracking(void* hostWindow) {
     moduleState.hostWindow = hostWindow;
     bool needThread = startPolling();
     stopTickTimer();  // a second start never leaves two tick timers
@@ -38,12 +37,12 @@ void cdpdStartTrack(void* hostWindow) {
     }
 }
 
-void cdpdStopTrack() {
+void stopCdpdTracking() {
     stopPolling();
     stopTickTimer();
 }
 
-void cdpdStopTrackAndWait() {
-    cdpdStopTrack();
+void stopCdpdTrackingAndWait() {
+    stopCdpdTracking();
     stopOwnedThread(&pollThread, kPollThreadStopTimeoutMs);
 }
