@@ -3,7 +3,6 @@
 // message: those can take long, and the host's thread must be free to edit the lists meanwhile.
 #include "exchange/dispatch.h"
 
-#include <cstdio>
 #include <string>
 
 #include "module/module_state.h"
@@ -20,11 +19,10 @@ std::string trackName(const char* description, size_t width) {
     return name.substr(0, name.find('/'));
 }
 
-// The sender's address in dotted decimal, its bytes in network order, first byte first.
+// The sender's address in dotted decimal, as the CDPD dialogs show it.
 std::string dottedAddress(uint32_t address) {
-    const auto* b = reinterpret_cast<const uint8_t*>(&address);
-    char text[16];
-    std::snprintf(text, sizeof text, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+    char text[kDottedAddressSize];
+    formatDottedAddress(address, text);
     return text;
 }
 

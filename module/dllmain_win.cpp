@@ -28,7 +28,8 @@ void setFolders() {
 void loadLists() {
     std::u16string windows(moduleState.windowsFolder);
     loadCdpdList((windows + u"\\zqCDPD").c_str(), moduleState.cdpdList, moduleState.cdpdCount);
-    loadTargetList((windows + u"\\zq3GTrack").c_str(), moduleState.targetCount);
+    loadTargetList((windows + u"\\zq3GTrack").c_str(), moduleState.targetList,
+                   moduleState.targetCount);
 }
 
 // The local endpoint: any address, port 28695 on the wire (the port field holds the number 6000,

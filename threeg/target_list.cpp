@@ -6,14 +6,14 @@
 #include "module/file_io.h"
 #include "module/module_state.h"
 
-bool loadTargetList(const char16_t* path, int32_t& count) {
+bool loadTargetList(const char16_t* path, ThreeGTarget* list, int32_t& count) {
     std::vector<uint8_t> bytes;
     if (!readFileStart(path, kTargetListMaxBytes, bytes))
         return false;
-    decodeTargetList(bytes.data(), bytes.size(), moduleState.targetList, count);
+    decodeTargetList(bytes.data(), bytes.size(), list, count);
     return true;
 }
 
-bool saveTargetList(const char16_t* path, int32_t count) {
-    return replaceFileWith(path, encodeTargetList(moduleState.targetList, count));
+bool saveTargetList(const char16_t* path, const ThreeGTarget* list, int32_t count) {
+    return replaceFileWith(path, encodeTargetList(list, count));
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "exchange/socket_address.h"
 #include "tools/waytool_text.h"
 
 size_t displayWidth(const std::string& utf8) {
@@ -54,9 +55,9 @@ std::string flagText(int32_t value, const char* set, const char* clear) {
 }
 
 std::string dottedAddress(uint32_t address) {
-    // Network byte order as the record lies: the first number is the lowest-addressed byte.
-    return number(address & 0xFF) + "." + number(address >> 8 & 0xFF) + "." +
-           number(address >> 16 & 0xFF) + "." + number(address >> 24);
+    char text[kDottedAddressSize];
+    formatDottedAddress(address, text);  // as the module shows it
+    return text;
 }
 
 // The ID as the module sends it: the narrow copy of the UTF-16 units, which keeps each unit's low

@@ -147,7 +147,7 @@ TEST_F(ListFiles, CountsAreClampedToTheRoomAndToTheRecordsThere) {
             if (list == 0)
                 EXPECT_TRUE(loadCdpdList(path, moduleState.cdpdList, count));
             else
-                EXPECT_TRUE(loadTargetList(path, count));
+                EXPECT_TRUE(loadTargetList(path, moduleState.targetList, count));
 
             std::string what = std::string(row.why) + (list == 0 ? " (cdpd)" : " (3G)");
             EXPECT_EQ(count, loaded) << what;
@@ -172,7 +172,7 @@ TEST_F(ListFiles, SavesWriteNoMoreThanTheRoomAndNothingForANegativeCount) {
         EXPECT_EQ(file[8], row.written) << row.count;
 
         int32_t targets = row.written > 25 ? 25 : row.written;
-        ASSERT_TRUE(saveTargetList(kTargetPath, row.count));
+        ASSERT_TRUE(saveTargetList(kTargetPath, moduleState.targetList, row.count));
         file = readRealFile(kTargetPath);
         ASSERT_EQ(file.size(), 4 + 120 * size_t(targets)) << row.count;
         EXPECT_EQ(file[0], targets) << row.count;
@@ -183,7 +183,7 @@ TEST_F(ListFiles, TargetsComeBackByteForByte) {
     ModuleState& m = moduleState;
     for (int i = 0; i < 3; ++i)
         m.targetList[i] = patterned<ThreeGTarget>(i);  // ids of 16 units and no zero too
-    ASSERT_TRUE(saveTargetList(kTargetPath, 3));
+    ASSERT_TRUE(saveTargetList(kTargetPath, moduleState.targetList, 3));
     Bytes file = readRealFile(kTargetPath);
     ASSERT_EQ(file.size(), 364u);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 4), (Bytes{3, 0, 0, 0}));
@@ -193,13 +193,13 @@ TEST_F(ListFiles, TargetsComeBackByteForByte) {
     Bytes saved = recordBytes(m.targetList, sizeof m.targetList);
     resetFakePlatform();
     int32_t count = 0;
-    EXPECT_TRUE(loadTargetList(kTargetPath, count));
+    EXPECT_TRUE(loadTargetList(kTargetPath, moduleState.targetList, count));
     EXPECT_EQ(count, 3);
     Bytes loaded = recordBytes(m.targetList, sizeof m.targetList);
     EXPECT_EQ(Bytes(loaded.begin(), loaded.begin() + 360),
               Bytes(saved.begin(), saved.begin() + 360));
 
-    ASSERT_TRUE(saveTargetList(kTargetPath, 0));
+    ASSERT_TRUE(saveTargetList(kTargetPath, moduleState.targetList, 0));
     EXPECT_EQ(readRealFile(kTargetPath), (Bytes{0, 0, 0, 0}));
 }
 
@@ -207,16 +207,16 @@ TEST_F(ListFiles, AllTwentyFiveTargetsLoadAndAMissingFileChangesNothing) {
     ModuleState& m = moduleState;
     for (int i = 0; i < 25; ++i)
         m.targetList[i] = patterned<ThreeGTarget>(i);
-    ASSERT_TRUE(saveTargetList(kTargetPath, 25));
+    ASSERT_TRUE(saveTargetList(kTargetPath, moduleState.targetList, 25));
     Bytes saved = recordBytes(m.targetList, sizeof m.targetList);
     std::memset(m.targetList, 0, sizeof m.targetList);
     int32_t count = 0;
-    EXPECT_TRUE(loadTargetList(kTargetPath, count));
+    EXPECT_TRUE(loadTargetList(kTargetPath, moduleState.targetList, count));
     EXPECT_EQ(count, 25);
     EXPECT_EQ(recordBytes(m.targetList, sizeof m.targetList), saved);
 
     count = 7;
-    EXPECT_FALSE(loadTargetList(u"\\Windows\\missing", count));
+    EXPECT_FALSE(loadTargetList(u"\\Windows\\missing", moduleState.targetList, count));
     EXPECT_EQ(count, 7);
     EXPECT_EQ(recordBytes(m.targetList, sizeof m.targetList), saved);
 }
@@ -245,7 +245,7 @@ TEST_F(ListFiles, AFailedOrCutOffSaveKeepsTheOldFile) {
         resetFakeFiles(root);
         m.serialPortIndex = 1;
         ASSERT_TRUE(saveCdpdList(kCdpdPath, m.cdpdList, 1));
-        ASSERT_TRUE(saveTargetList(kTargetPath, 1));
+        ASSERT_TRUE(saveTargetList(kTargetPath, moduleState.targetList, 1));
         Bytes oldCdpd = readRealFile(kCdpdPath), oldTargets = readRealFile(kTargetPath);
 
         m.serialPortIndex = 2;
@@ -253,7 +253,7 @@ TEST_F(ListFiles, AFailedOrCutOffSaveKeepsTheOldFile) {
         EXPECT_FALSE(saveCdpdList(kCdpdPath, m.cdpdList, 2)) << row.why;
         resetFakeFiles(root);
         row.fault();
-        EXPECT_FALSE(saveTargetList(kTargetPath, 2)) << row.why;
+        EXPECT_FALSE(saveTargetList(kTargetPath, moduleState.targetList, 2)) << row.why;
         resetFakeFiles(root);
 
         EXPECT_EQ(readRealFile(kCdpdPath), oldCdpd) << row.why;
