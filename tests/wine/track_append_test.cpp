@@ -12,16 +12,6 @@
 
 namespace {
 
-std::vector<std::string> notified;  // names copied while handling 0x40F, as a host must
-
-LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_USER + 15) {
-        notified.push_back(reinterpret_cast<const char*>(wParam));
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
-
 class TrackAppend : public testing::Test {
   protected:
     void SetUp() override {
@@ -36,15 +26,7 @@ class TrackAppend : public testing::Test {
                    "." + std::to_string(now.wYear) + ").way";
         path = L"L:\\My Documents\\" + std::wstring(fileName.begin(), fileName.end());
         DeleteFileW(path.c_str());
-        notified.clear();
-
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = hostProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"LorvaneTestHost";
-        RegisterClassW(&windowClass);
-        host = CreateWindowW(L"LorvaneTestHost", L"host", 0, 0, 0, 10, 10, nullptr, nullptr,
-                             windowClass.hInstance, nullptr);
+        host = createTestHostWindow();
         module = LoadLibraryW(L"lorvane.dll");
         ASSERT_NE(module, nullptr) << "error " << GetLastError();
         // The host's window reaches the module through an export that takes it; with an empty
@@ -84,7 +66,7 @@ class TrackAppend : public testing::Test {
     // Pumps the host's messages until `count` notifications arrived (bounded).
     void waitForNotifications(size_t count) {
         DWORD start = GetTickCount();
-        while (notified.size() < count && GetTickCount() - start < 5000) {
+        while (hostNotified.size() < count && GetTickCount() - start < 5000) {
             MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
                 DispatchMessageW(&message);
@@ -119,8 +101,8 @@ class TrackAppend : public testing::Test {
 TEST_F(TrackAppend, PositionsFromAnUnlistedSenderLandInItsDayFileAndTheHostIsTold) {
     sendPosition(12, -34);
     waitForNotifications(1);
-    ASSERT_EQ(notified.size(), 1u);
-    EXPECT_EQ(notified[0], fileName);
+    ASSERT_EQ(hostNotified.size(), 1u);
+    EXPECT_EQ(hostNotified[0], fileName);
     std::vector<unsigned char> bytes = fileBytes();
     ASSERT_GT(bytes.size(), 68u);
     EXPECT_EQ(bytes[18], 0x02);  // the new-file header word 4098
@@ -147,7 +129,7 @@ TEST_F(TrackAppend, AFileHeldByAnotherProgramIsLeftWholeAndTheHostIsStillTold) {
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     sendPosition(56, 78);
     waitForNotifications(2);
-    EXPECT_EQ(notified.size(), 2u) << "the host is told even when nothing could be written";
+    EXPECT_EQ(hostNotified.size(), 2u) << "the host is told even when nothing could be written";
     CloseHandle(holder);
     EXPECT_EQ(fileBytes(), before) << "the held day's track was neither truncated nor changed";
 

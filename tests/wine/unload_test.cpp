@@ -13,19 +13,10 @@
 #include <vector>
 
 #include "module/export_names.h"
+#include "tests/wine/module_fixture.h"
 #include "tests/wine/wine_support.h"
 
 namespace {
-
-std::vector<std::string> notified;  // names copied while handling 0x40F, as a host must
-
-LRESULT CALLBACK hostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_USER + 15) {
-        notified.push_back(reinterpret_cast<const char*>(wParam));
-        return 0;
-    }
-    return DefWindowProcW(window, message, wParam, lParam);
-}
 
 void writeFile(const wchar_t* path, const void* bytes, DWORD size) {
     HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
@@ -85,47 +76,31 @@ int pumpFor(DWORD ms) {
     return timers;
 }
 
-class Unload : public testing::Test {
+class Unload : public ModuleFixture {
   protected:
     void SetUp() override {
+        ModuleFixture::SetUp();
         WSADATA data;
         ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-        ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
-        clearSettings();
         DeleteFileW(L"L:\\Windows\\zqCDPD");
         DeleteFileW(L"L:\\Windows\\zq3GTrack");
         writeSettingText(L"QVServerName", L"localhost", 512);
-        notified.clear();
-        WNDCLASSW windowClass{};
-        windowClass.lpfnWndProc = hostProc;
-        windowClass.hInstance = GetModuleHandleW(nullptr);
-        windowClass.lpszClassName = L"LorvaneUnloadHost";
-        RegisterClassW(&windowClass);
-        host = CreateWindowW(L"LorvaneUnloadHost", L"host", 0, 0, 0, 10, 10, nullptr, nullptr,
-                             windowClass.hInstance, nullptr);
+        host = createTestHostWindow();
         ASSERT_NE(host, nullptr);
         baseline = settledThreadCount();
     }
     void TearDown() override {
-        if (module != nullptr)
-            FreeLibrary(module);
+        ModuleFixture::TearDown();
         DestroyWindow(host);
         WSACleanup();
     }
-    void load() {
-        module = LoadLibraryW(L"lorvane.dll");
-        ASSERT_NE(module, nullptr) << "error " << GetLastError();
-    }
-    template <typename F> F entry(const char* decorated) {
-        return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, decorated)));
-    }
     // The server dialog, confirmed as it opens, resolves "localhost": the server is 127.0.0.1.
     void resolveServerToLoopback() {
-        std::thread user([] {
+        meanwhile([] {
             if (HWND dialog = waitForDialog(L"Lorvane Server IP Setup"))
                 clickButton(dialog, IDOK);
         });
-        entry<void (*)(void*)>(kExportThreeGServerSetup)(nullptr);
+        exported<void (*)(void*)>(kExportThreeGServerSetup)(nullptr);
         user.join();
     }
     // FreeLibrary on this thread, timed; the module is gone afterwards.
@@ -144,13 +119,12 @@ class Unload : public testing::Test {
         RecordProperty("FreeLibraryMs", std::to_string(ms));
     }
 
-    HMODULE module = nullptr;
     HWND host = nullptr;
     int baseline = 0;
 };
 
 TEST_F(Unload, WhileTheReceiverShowsAMessageBoxClosesTheBoxAndEndsTheReceiver) {
-    load();
+    loadModule();
     resolveServerToLoopback();
     SOCKET s = openLoopbackSocket();
     ASSERT_NE(s, INVALID_SOCKET);
@@ -167,8 +141,8 @@ TEST_F(Unload, WhileTheReceiverShowsAMessageBoxClosesTheBoxAndEndsTheReceiver) {
 }
 
 TEST_F(Unload, WhilePositionsStreamInTheHostReadsEveryNameWhileTheModuleIsMapped) {
-    load();
-    entry<void (*)(void*)>(kExportCdpdStartTrack)(host);
+    loadModule();
+    exported<void (*)(void*)>(kExportCdpdStartTrack)(host);
     SOCKET s = openLoopbackSocket();
     ASSERT_NE(s, INVALID_SOCKET);
     std::atomic<bool> streaming{true};
@@ -187,7 +161,7 @@ TEST_F(Unload, WhilePositionsStreamInTheHostReadsEveryNameWhileTheModuleIsMapped
         }
     });
     pumpFor(300);
-    size_t before = notified.size();
+    size_t before = hostNotified.size();
     // This thread stops handling messages until the receiver waits in SendMessageW to its window;
     // then the host unloads, with no stop export first, as it may at any moment.
     bool receiverWaits = false;
@@ -206,7 +180,7 @@ TEST_F(Unload, WhilePositionsStreamInTheHostReadsEveryNameWhileTheModuleIsMapped
     GetLocalTime(&now);
     std::string expected = "127.0.0.1(" + std::to_string(now.wMonth) + "." +
                            std::to_string(now.wDay) + "." + std::to_string(now.wYear) + ").way";
-    for (const std::string& name : notified)
+    for (const std::string& name : hostNotified)
         ASSERT_EQ(name, expected) << "the host read a name that was not the module's";
     EXPECT_EQ(waitForThreadCount(baseline, 5000), baseline) << "a thread of ours is left";
     pumpFor(300);
@@ -217,11 +191,11 @@ TEST_F(Unload, FromAnotherThreadThanTheTimersNoTimerProcedureRunsAfterwards) {
     writeSettingText(L"QVID", L"abc", 32);
     writeOneTargetList();
     writeOneCdpdEntry();
-    load();
+    loadModule();
     resolveServerToLoopback();
-    entry<void (*)(void*)>(kExportCdpdStartTrack)(host);
-    ASSERT_TRUE(entry<bool (*)(void*)>(kExportThreeGStartTrack)(host));
-    ASSERT_TRUE(entry<bool (*)(void*)>(kExportThreeGStartSend)(host));
+    exported<void (*)(void*)>(kExportCdpdStartTrack)(host);
+    ASSERT_TRUE(exported<bool (*)(void*)>(kExportThreeGStartTrack)(host));
+    ASSERT_TRUE(exported<bool (*)(void*)>(kExportThreeGStartSend)(host));
     EXPECT_GT(pumpFor(3500), 0) << "the timers never ticked while the module was loaded";
 
     double ms = 0;

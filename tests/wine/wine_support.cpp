@@ -264,3 +264,28 @@ void tapRow(HWND list, int row) {
     setSelected(list, -1, false);
     setSelected(list, row, true);
 }
+
+std::vector<std::string> hostNotified;
+
+namespace {
+
+LRESULT CALLBACK testHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_USER + 15) {
+        hostNotified.push_back(reinterpret_cast<const char*>(wParam));
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+} // namespace
+
+HWND createTestHostWindow() {
+    hostNotified.clear();
+    WNDCLASSW windowClass{};
+    windowClass.lpfnWndProc = testHostProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = L"LorvaneTestHost";
+    RegisterClassW(&windowClass);  // already registered by an earlier test: that one serves
+    return CreateWindowW(L"LorvaneTestHost", L"host", 0, 0, 0, 10, 10, nullptr, nullptr,
+                         windowClass.hInstance, nullptr);
+}

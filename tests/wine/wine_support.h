@@ -6,6 +6,7 @@
 
 #include <string>
 #include <vector>
+#include <vector>
 
 // The registry key that holds the module's settings, under HKEY_CURRENT_USER.
 extern const wchar_t kSettingsKeyPath[];
@@ -86,3 +87,9 @@ int firstSelected(HWND list);
 void setSelected(HWND list, int row, bool selected);
 // Selects `row` alone.
 void tapRow(HWND list, int row);
+
+// A window of this thread standing for the host's: it copies the name each notification of a
+// track file (0x40F) carries into hostNotified while handling it, as a host must. Clears
+// hostNotified; the caller destroys the window.
+HWND createTestHostWindow();
+extern std::vector<std::string> hostNotified;
