@@ -100,17 +100,23 @@ bool checkedBody(Text sentence, Text* body) {
     return x == static_cast<unsigned>(hexValue(sum.p[0]) * 16 + hexValue(sum.p[1]));
 }
 
+// d...[.ddd...]: the digits before the point, all of them digits, and the fraction after it in
+// units of 10^-7 (0 without a point). False when either part holds anything but digits.
+bool wholeAndFraction(Text t, Text* whole, int64_t* fraction) {
+    Text decimals;
+    bool point = splitAt(t, '.', whole, &decimals);
+    for (size_t i = 0; i < whole->n; ++i)
+        if (!isDigit(whole->p[i]))
+            return false;
+    *fraction = 0;
+    return !point || decimalsValue(decimals, fraction);
+}
+
 // ddmm.mmmm (degreeDigits 2) or dddmm.mmmm (3) as degrees x 10^7, rounded to the nearest unit.
 bool nmeaAngle(Text t, size_t degreeDigits, int64_t maxDegrees, int64_t* value) {
-    Text whole, decimals;
-    bool point = splitAt(t, '.', &whole, &decimals);
-    if (whole.n != degreeDigits + 2)
-        return false;
-    for (size_t i = 0; i < whole.n; ++i)
-        if (!isDigit(whole.p[i]))
-            return false;
-    int64_t fraction = 0;
-    if (point && !decimalsValue(decimals, &fraction))
+    Text whole;
+    int64_t fraction;
+    if (!wholeAndFraction(t, &whole, &fraction) || whole.n != degreeDigits + 2)
         return false;
     int64_t degrees = digitsValue(whole.p, degreeDigits);
     int64_t minutes = digitsValue(whole.p + degreeDigits, 2);
@@ -171,15 +177,9 @@ bool decimalDegrees(Text t, int64_t maxDegrees, int64_t* value) {
         ++t.p;
         --t.n;
     }
-    Text whole, decimals;
-    bool point = splitAt(t, '.', &whole, &decimals);
-    if (whole.n == 0 || whole.n > 3)
-        return false;
-    for (size_t i = 0; i < whole.n; ++i)
-        if (!isDigit(whole.p[i]))
-            return false;
-    int64_t fraction = 0;
-    if (point && !decimalsValue(decimals, &fraction))
+    Text whole;
+    int64_t fraction;
+    if (!wholeAndFraction(t, &whole, &fraction) || whole.n == 0 || whole.n > 3)
         return false;
     int64_t v = digitsValue(whole.p, whole.n) * kUnitsPerDegree + fraction;
     if (v > maxDegrees * kUnitsPerDegree)

@@ -5,33 +5,28 @@
 #include <string>
 
 #include "module/export_names.h"
+#include "tests/wine/module_fixture.h"
 #include "tests/wine/wine_support.h"
 
 namespace {
 
-class Module : public testing::Test {
+class Module : public ModuleFixture {
   protected:
     void SetUp() override {
+        ModuleFixture::SetUp();
         WSADATA data;
         ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-        ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
-        clearSettings();
         baseline = settledThreadCount();
     }
     void TearDown() override {
-        if (module != nullptr)
-            FreeLibrary(module);
+        ModuleFixture::TearDown();
         WSACleanup();
     }
-    void load() {
-        module = LoadLibraryW(L"lorvane.dll");
-        ASSERT_NE(module, nullptr) << "LoadLibraryW failed, error " << GetLastError();
-    }
+    void load() { loadModule(); }
     void unload() {
         ASSERT_TRUE(FreeLibrary(module));
         module = nullptr;
     }
-    HMODULE module = nullptr;
     int baseline = 0;
 };
 

@@ -7,18 +7,18 @@
 #include <vector>
 
 #include "module/exports.h"
+#include "tests/wine/module_fixture.h"
 #include "tests/wine/wine_support.h"
 #include "module/export_names.h"
 
 namespace {
 
-class TrackAppend : public testing::Test {
+class TrackAppend : public ModuleFixture {
   protected:
     void SetUp() override {
+        ModuleFixture::SetUp();
         WSADATA data;
         ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-        ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
-        clearSettings();
         DeleteFileW(L"L:\\Windows\\zqCDPD");
         SYSTEMTIME now;
         GetLocalTime(&now);
@@ -27,8 +27,7 @@ class TrackAppend : public testing::Test {
         path = L"L:\\My Documents\\" + std::wstring(fileName.begin(), fileName.end());
         DeleteFileW(path.c_str());
         host = createTestHostWindow();
-        module = LoadLibraryW(L"lorvane.dll");
-        ASSERT_NE(module, nullptr) << "error " << GetLastError();
+        loadModule();
         // The host's window reaches the module through an export that takes it; with an empty
         // list the poller has nothing to ask.
         auto start = reinterpret_cast<void (*)(void*)>(
@@ -44,8 +43,7 @@ class TrackAppend : public testing::Test {
         closesocket(sender);
         if (stop)
             stop();
-        if (module)
-            FreeLibrary(module);
+        ModuleFixture::TearDown();
         DestroyWindow(host);
         WSACleanup();
     }
@@ -90,7 +88,6 @@ class TrackAppend : public testing::Test {
         return count;
     }
 
-    HMODULE module = nullptr;
     HWND host = nullptr;
     SOCKET sender = INVALID_SOCKET;
     void (*stop)() = nullptr;
