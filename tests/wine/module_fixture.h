@@ -1,5 +1,5 @@
-// The fixture the dialog tests share: the device's root as the current folder, no settings, the
-// real module loaded, and a thread that plays the user while a modal dialog runs on the test's
+// The fixture the Wine tests of the module share: Winsock started, the device's root as the
+// current folder, no settings, the real module loaded, and a thread that plays the user while a modal dialog runs on the test's
 // own thread. Whatever the user thread leaves behind is joined and the module freed at the end.
 #pragma once
 
@@ -13,6 +13,8 @@
 class ModuleFixture : public testing::Test {
   protected:
     void SetUp() override {
+        WSADATA data;
+        ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
         ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
         clearSettings();
     }
@@ -21,6 +23,7 @@ class ModuleFixture : public testing::Test {
             user.join();
         if (module != nullptr)
             FreeLibrary(module);
+        WSACleanup();
     }
     void loadModule() {
         module = LoadLibraryW(L"lorvane.dll");

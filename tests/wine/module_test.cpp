@@ -14,13 +14,7 @@ class Module : public ModuleFixture {
   protected:
     void SetUp() override {
         ModuleFixture::SetUp();
-        WSADATA data;
-        ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
         baseline = settledThreadCount();
-    }
-    void TearDown() override {
-        ModuleFixture::TearDown();
-        WSACleanup();
     }
     void load() { loadModule(); }
     void unload() {

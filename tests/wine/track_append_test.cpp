@@ -17,8 +17,6 @@ class TrackAppend : public ModuleFixture {
   protected:
     void SetUp() override {
         ModuleFixture::SetUp();
-        WSADATA data;
-        ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
         DeleteFileW(L"L:\\Windows\\zqCDPD");
         SYSTEMTIME now;
         GetLocalTime(&now);
@@ -45,7 +43,6 @@ class TrackAppend : public ModuleFixture {
             stop();
         ModuleFixture::TearDown();
         DestroyWindow(host);
-        WSACleanup();
     }
     void sendPosition(int32_t latitude, int32_t longitude) {
         unsigned char m[152] = {'U'};

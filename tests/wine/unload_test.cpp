@@ -80,8 +80,6 @@ class Unload : public ModuleFixture {
   protected:
     void SetUp() override {
         ModuleFixture::SetUp();
-        WSADATA data;
-        ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
         DeleteFileW(L"L:\\Windows\\zqCDPD");
         DeleteFileW(L"L:\\Windows\\zq3GTrack");
         writeSettingText(L"QVServerName", L"localhost", 512);
@@ -92,7 +90,6 @@ class Unload : public ModuleFixture {
     void TearDown() override {
         ModuleFixture::TearDown();
         DestroyWindow(host);
-        WSACleanup();
     }
     // The server dialog, confirmed as it opens, resolves "localhost": the server is 127.0.0.1.
     void resolveServerToLoopback() {
