@@ -41,7 +41,7 @@ target_compile_definitions(modem_test PRIVATE LORVANE_TEST_DATA="${PROJECT_SOURC
 lorvane_core_test(threeg_setup_test core/threeg_setup_test.cpp)
 
 # --- waytool ---
-lorvane_core_test(waytool_test core/waytool_test.cpp LIBS waytool_core)
+lorvane_core_test(waytool_test core/waytool_test.cpp core/track_bytes.cpp LIBS waytool_core)
 foreach(check schema gpsbabel cli)
     add_test(NAME waytool.${check}
              COMMAND bash ${PROJECT_SOURCE_DIR}/tests/tools/waytool_formats.sh ${check}

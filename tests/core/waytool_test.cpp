@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cdpd/cdpd_list.h"
+#include "tests/core/track_bytes.h"
 #include "threeg/target_list.h"
 #include "tools/local_time.h"
 #include "tools/waytool_core.h"
@@ -18,41 +19,25 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void put32(Bytes& b, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(uint8_t(v >> (8 * i)));
-}
+void put32(Bytes& b, uint32_t v) { appendLe32(b, v); }
 
-// One record as a file holds it; symbolFlag 0 leaves the symbol out.
-struct Rec {
-    std::string name;
-    std::string comment;
-    int32_t longitude;  // degrees x 10^7
-    int32_t latitude;
-    uint32_t symbol = 17;
-    uint8_t symbolFlag = 1;
+// One record as a file holds it (symbolFlag 0 leaves the symbol out); the plain track point
+// unless a symbol is given.
+struct Rec : TrackRecordFields {
+    Rec(std::string name, std::string comment, int32_t longitude, int32_t latitude,
+        uint32_t symbol = 17, uint8_t symbolFlag = 1) {
+        this->name = std::move(name);
+        this->comment = std::move(comment);
+        this->longitude = longitude;
+        this->latitude = latitude;
+        this->symbol = symbol;
+        this->symbolFlag = symbolFlag;
+    }
 };
 
 Bytes trackBytes(int32_t count, const std::vector<Rec>& records) {
-    Bytes b(64, 0);
-    b[18] = 0x02;
-    b[19] = 0x10;
-    b[20] = 0x01;
-    put32(b, uint32_t(count));
-    for (const Rec& r : records) {
-        b.insert(b.end(), r.name.begin(), r.name.end());
-        b.push_back(0);
-        b.insert(b.end(), r.comment.begin(), r.comment.end());
-        b.push_back(0);
-        put32(b, uint32_t(r.longitude));
-        put32(b, uint32_t(r.latitude));
-        b.insert(b.end(), 8, 0);
-        put32(b, 1);
-        b.push_back(r.symbolFlag);
-        if (r.symbolFlag != 0)
-            put32(b, r.symbol);
-    }
-    return b;
+    return trackBytes(newTrackHead(count),
+                      std::vector<TrackRecordFields>(records.begin(), records.end()));
 }
 
 // Two points of Truck 7 on 8 December 2002, the second the newest (symbol 24 + icon 2). Records
