@@ -128,21 +128,6 @@ TEST_F(ThreeGDialogs, ServerDialogShowsNameOrAddressAndRefusesWhatIsNoHost) {
 
 namespace {
 
-// A target list of one target, "T7" named "Car", asked every minute.
-void writeOneTargetList() {
-    unsigned char file[4 + 120] = {1};
-    unsigned char* t = file + 4;
-    t[0] = 'T';
-    t[2] = '7';
-    float frequency = 1.0f;
-    std::memcpy(t + 32, &frequency, 4);
-    std::memcpy(t + 40, "Car", 3);
-    HANDLE f = CreateFileW(L"L:\\Windows\\zq3GTrack", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0,
-                           nullptr);
-    DWORD n = 0;
-    WriteFile(f, file, sizeof file, &n, nullptr);
-    CloseHandle(f);
-}
 
 // A target report with coordinates and quality all zero for `id`, from 127.0.0.1.
 void sendNotLocatedYet(SOCKET s, const char* id) {
@@ -158,7 +143,7 @@ void sendNotLocatedYet(SOCKET s, const char* id) {
 TEST_F(ThreeGDialogs, TheServerSaysNotLocatedYetOnlyWhileTrackingIsOff) {
     WSADATA data;
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-    writeOneTargetList();
+    writeOneTargetList(1.0f);  // asked every minute
     load();
     // The server dialog resolves "localhost": the server is 127.0.0.1, where the test sends from.
     meanwhile([] {

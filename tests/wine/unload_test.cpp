@@ -18,25 +18,6 @@
 
 namespace {
 
-void writeFile(const wchar_t* path, const void* bytes, DWORD size) {
-    HANDLE f = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD n = 0;
-    WriteFile(f, bytes, size, &n, nullptr);
-    CloseHandle(f);
-}
-
-// One target "T7", asked every 3 seconds.
-void writeOneTargetList() {
-    unsigned char file[4 + 120] = {1};
-    unsigned char* t = file + 4;
-    t[0] = 'T';
-    t[2] = '7';
-    float frequency = 0.05f;
-    std::memcpy(t + 32, &frequency, 4);
-    std::memcpy(t + 40, "Car", 3);
-    writeFile(L"L:\\Windows\\zq3GTrack", file, sizeof file);
-}
-
 // One enabled device at 127.0.0.2, polled every minute (no one answers there).
 void writeOneCdpdEntry() {
     unsigned char file[12 + 76] = {};
@@ -48,7 +29,8 @@ void writeOneCdpdEntry() {
     std::memcpy(e + 4, &frequency, 4);
     std::memcpy(e + 12, "Quiet", 5);
     e[68] = 1;
-    writeFile(L"L:\\Windows\\zqCDPD", file, sizeof file);
+    writeFileBytes(L"L:\\Windows\\zqCDPD",
+                   std::string(reinterpret_cast<char*>(file), sizeof file));
 }
 
 void sendTo28695(SOCKET s, const unsigned char* m, int length) {
@@ -186,7 +168,7 @@ TEST_F(Unload, WhilePositionsStreamInTheHostReadsEveryNameWhileTheModuleIsMapped
 
 TEST_F(Unload, FromAnotherThreadThanTheTimersNoTimerProcedureRunsAfterwards) {
     writeSettingText(L"QVID", L"abc", 32);
-    writeOneTargetList();
+    writeOneTargetList(0.05f);  // asked every 3 seconds
     writeOneCdpdEntry();
     loadModule();
     resolveServerToLoopback();

@@ -289,3 +289,14 @@ HWND createTestHostWindow() {
     return CreateWindowW(L"LorvaneTestHost", L"host", 0, 0, 0, 10, 10, nullptr, nullptr,
                          windowClass.hInstance, nullptr);
 }
+
+void writeOneTargetList(float frequency) {
+    std::string file(4 + 120, '\0');
+    file[0] = 1;
+    char* t = &file[4];
+    t[0] = 'T';
+    t[2] = '7';
+    std::memcpy(t + 32, &frequency, 4);
+    std::memcpy(t + 40, "Car", 3);
+    writeFileBytes(L"L:\\Windows\\zq3GTrack", file);
+}

@@ -93,3 +93,6 @@ void tapRow(HWND list, int row);
 // hostNotified; the caller destroys the window.
 HWND createTestHostWindow();
 extern std::vector<std::string> hostNotified;
+
+// L:\Windows\zq3GTrack holding one target, "T7" named "Car", asked every `frequency` minutes.
+void writeOneTargetList(float frequency);
