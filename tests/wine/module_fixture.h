@@ -1,5 +1,6 @@
 // The fixture the Wine tests of the module share: Winsock started, the device's root as the
-// current folder, no settings, the real module loaded, and a thread that plays the user while a modal dialog runs on the test's
+// current folder, no settings and no list files (a device that never ran the module), the real
+// module loaded, and a thread that plays the user while a modal dialog runs on the test's
 // own thread. Whatever the user thread leaves behind is joined and the module freed at the end.
 #pragma once
 
@@ -17,6 +18,8 @@ class ModuleFixture : public testing::Test {
         ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
         ASSERT_TRUE(enterDeviceRoot()) << "no L: drive: run the tests through `make test`";
         clearSettings();
+        DeleteFileW(L"L:\\Windows\\zqCDPD");
+        DeleteFileW(L"L:\\Windows\\zq3GTrack");
     }
     void TearDown() override {
         if (user.joinable())

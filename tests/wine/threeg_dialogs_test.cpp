@@ -19,8 +19,6 @@ class ThreeGDialogs : public ModuleFixture {
   protected:
     void SetUp() override {
         ModuleFixture::SetUp();
-        DeleteFileW(L"L:\\Windows\\zqCDPD");
-        DeleteFileW(L"L:\\Windows\\zq3GTrack");
         writeSettingText(L"QVServerName", L"localhost", 512);
     }
     void load() { loadModule(); }

@@ -17,7 +17,6 @@ class TrackAppend : public ModuleFixture {
   protected:
     void SetUp() override {
         ModuleFixture::SetUp();
-        DeleteFileW(L"L:\\Windows\\zqCDPD");
         SYSTEMTIME now;
         GetLocalTime(&now);
         fileName = "127.0.0.1(" + std::to_string(now.wMonth) + "." + std::to_string(now.wDay) +

@@ -62,8 +62,6 @@ class Unload : public ModuleFixture {
   protected:
     void SetUp() override {
         ModuleFixture::SetUp();
-        DeleteFileW(L"L:\\Windows\\zqCDPD");
-        DeleteFileW(L"L:\\Windows\\zq3GTrack");
         writeSettingText(L"QVServerName", L"localhost", 512);
         host = createTestHostWindow();
         ASSERT_NE(host, nullptr);
