@@ -45,6 +45,9 @@ struct LiveTimer {
     DWORD thread;
 };
 LiveTimer liveTimers[3];
+// A stop that could not kill its timer (asked on another thread than the timer's): that timer
+// lives on with its gate, whatever start comes after it.
+bool timerLeftElsewhere;
 
 int slotOf(ModuleTimer which) { return static_cast<int>(which); }
 
@@ -65,8 +68,10 @@ uintptr_t platformStartTimer(ModuleTimer which, uint32_t periodMs) {
 
 void platformStopTimer(uintptr_t timer) {
     // A thread timer can only be killed on its own thread; one started elsewhere stays live.
-    if (!KillTimer(nullptr, timer))
+    if (!KillTimer(nullptr, timer)) {
+        timerLeftElsewhere = true;
         return;
+    }
     for (LiveTimer& live : liveTimers) {
         if (live.id == timer && live.thread == GetCurrentThreadId())
             live = {};
@@ -74,12 +79,13 @@ void platformStopTimer(uintptr_t timer) {
 }
 
 void closeTimers() {
-    bool allKilled = true;
+    bool allKilled = !timerLeftElsewhere;
     for (const LiveTimer& live : liveTimers)
         allKilled = allKilled && live.id == 0;
     closeTimerGates(allKilled);
     for (LiveTimer& live : liveTimers)
         live = {};
+    timerLeftElsewhere = false;
 }
 
 void stopTimersAndPolling() {
