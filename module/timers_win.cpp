@@ -38,15 +38,9 @@ void CALLBACK sendProc(HWND, UINT, UINT_PTR, DWORD) {
     }
 }
 
-// Each live timer and the thread it runs on, written by the threads that start and stop them
-// (the host's); detach reads them after it stopped everything it could.
-struct LiveTimer {
-    uintptr_t id;
-    DWORD thread;
-};
-LiveTimer liveTimers[3];
 // A stop that could not kill its timer (asked on another thread than the timer's): that timer
-// lives on with its gate, whatever start comes after it.
+// lives on with its gate. Written by the host's threads as they stop timers; detach, which stops
+// every timer first, reads it.
 bool timerLeftElsewhere;
 
 int slotOf(ModuleTimer which) { return static_cast<int>(which); }
@@ -60,31 +54,17 @@ uintptr_t platformStartTimer(ModuleTimer which, uint32_t periodMs) {
     TIMERPROC gate = timerGateFor(slotOf(which), procedure);
     if (gate == nullptr)
         return 0;
-    uintptr_t id = SetTimer(nullptr, 0, periodMs, gate);
-    if (id != 0)
-        liveTimers[slotOf(which)] = {id, GetCurrentThreadId()};
-    return id;
+    return SetTimer(nullptr, 0, periodMs, gate);
 }
 
 void platformStopTimer(uintptr_t timer) {
     // A thread timer can only be killed on its own thread; one started elsewhere stays live.
-    if (!KillTimer(nullptr, timer)) {
+    if (!KillTimer(nullptr, timer))
         timerLeftElsewhere = true;
-        return;
-    }
-    for (LiveTimer& live : liveTimers) {
-        if (live.id == timer && live.thread == GetCurrentThreadId())
-            live = {};
-    }
 }
 
 void closeTimers() {
-    bool allKilled = !timerLeftElsewhere;
-    for (const LiveTimer& live : liveTimers)
-        allKilled = allKilled && live.id == 0;
-    closeTimerGates(allKilled);
-    for (LiveTimer& live : liveTimers)
-        live = {};
+    closeTimerGates(!timerLeftElsewhere);
     timerLeftElsewhere = false;
 }
 
