@@ -95,7 +95,8 @@ bool platformFlushFile(FileHandle file);
 void platformCloseFile(FileHandle file);
 
 // Replaces `existing` by `replacement` in one step (the old file stays whole until then), writing
-// through to the disk; false when that fails, and then both files are as they were.
+// through to the disk; false when that fails, and then both files are as they were. With no
+// `existing` yet (the first save), `replacement` is renamed to it.
 bool platformReplaceFile(const char16_t* replacement, const char16_t* existing);
 
 // Deletes a file; false when it could not.

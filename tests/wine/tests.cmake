@@ -87,3 +87,8 @@ set_tests_properties(wine.owner_settings_udp PROPERTIES
     FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
     RESOURCE_LOCK udp28695
     TIMEOUT 240)
+
+# The module's file functions over real files: past 4 GB, and the replacement of a list file.
+lorvane_wine_test(platform_files_wine_test wine/platform_files_test.cpp
+                  ${PROJECT_SOURCE_DIR}/module/platform_files_win.cpp
+                  ${PROJECT_SOURCE_DIR}/module/device_shims_win.cpp)
