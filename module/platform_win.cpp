@@ -55,7 +55,7 @@ LocalTime platformLocalTime() {
             t.wMilliseconds};
 }
 
-uint64_t platformMonotonicMs() { return GetTickCount64(); }
+uint32_t platformTickMs() { return GetTickCount(); }
 
 bool platformResolveHost(const char* name, uint32_t* address) {
     const hostent* entry = gethostbyname(name);
