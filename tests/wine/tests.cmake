@@ -47,6 +47,7 @@ set_tests_properties(wine.locate_over_udp PROPERTIES
     RESOURCE_LOCK udp28695)
 
 lorvane_wine_test(track_append_wine_test wine/track_append_test.cpp)
+target_link_libraries(track_append_wine_test PRIVATE lorvane_core)
 lorvane_wine_test(threeg_dialogs_wine_test wine/threeg_dialogs_test.cpp)
 
 # End to end: the server, a modem and two devices in network namespaces of their own.
@@ -87,3 +88,12 @@ set_tests_properties(wine.owner_settings_udp PROPERTIES
     FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
     RESOURCE_LOCK udp28695
     TIMEOUT 240)
+
+# A full disk for real: the documents folder on a small tmpfs and on an ext2 image, which the
+# script mounts and unmounts itself (as root), filled to the last byte.
+add_test(NAME wine.full_disk
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/full_disk.sh ${CMAKE_BINARY_DIR}/bin)
+set_tests_properties(wine.full_disk PROPERTIES
+    PASS_REGULAR_EXPRESSION "full disk: passed"
+    FAIL_REGULAR_EXPRESSION "FAILED|SKIPPED \\]|Unhandled (exception|page fault)"
+    RESOURCE_LOCK udp28695)
