@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -413,6 +414,49 @@ TEST_F(CdpdDialogs, DeleteRemovesTheFirstSelectedRowOnlyAfterYes) {
     EXPECT_EQ(oldImages, 0) << "the image list a refill replaces is destroyed";
     EXPECT_EQ(newImages, 6);
     EXPECT_EQ(fileAfterNoSelection, listBytes({a, c}));
+}
+
+// Saves that cannot replace the list file, its folder read-only (a read-only remount: as root, a
+// chmod would not stop the module): the old file stays whole, no message box is shown, and the
+// list in memory keeps the edit, which the setup dialog shows when opened again and writes with
+// its next save once the folder is writable. Runs only inside tests/wine/read_only_lists.sh,
+// which remounts the folder when the test asks.
+TEST_F(CdpdDialogs, SavesIntoAReadOnlyFolderKeepTheOldFileAndTheEditForTheNextSave) {
+    if (std::getenv("LORVANE_READ_ONLY_LISTS") == nullptr)
+        GTEST_SKIP() << "needs tests/wine/read_only_lists.sh";
+    CdpdAddress van = entry(addressOf(10, 0, 0, 1), "Van"),
+                truck = entry(addressOf(10, 0, 0, 2), "Truck");
+    const std::string before = listBytes({van, truck});
+    writeListFile(before);
+    load();
+    ASSERT_TRUE(askTheScript("make the list folder read-only"));
+    ASSERT_FALSE(folderTakesNewFiles(L"L:\\Windows"));
+    std::wstring question, box;
+    std::string afterDelete;
+    runSetup([&](HWND setup) {
+        tapRow(listOf(setup), 0);
+        clickButton(setup, kDelete);
+        question = answerMessageBox(IDYES);
+        settle(setup);
+        afterDelete = readListFile();
+        box = answerMessageBox(IDOK, 1000);
+        clickButton(setup, IDOK);
+    });
+    EXPECT_EQ(question, kDeleteQuestion);
+    EXPECT_EQ(afterDelete, before) << "the save after Delete";
+    EXPECT_EQ(box, kNoBox);
+    EXPECT_EQ(readListFile(), before) << "the save on Exit";
+    EXPECT_EQ(fileBytes(L"L:\\Windows\\zqCDPD.new"), "(none)");
+
+    ASSERT_TRUE(askTheScript("make the list folder writable"));
+    ASSERT_TRUE(folderTakesNewFiles(L"L:\\Windows"));
+    std::vector<std::wstring> rows;
+    runSetup([&](HWND setup) {
+        rows = rowTexts(listOf(setup));
+        clickButton(setup, IDOK);
+    });
+    EXPECT_EQ(rows, std::vector<std::wstring>{L"10.0.0.2, Truck, 0.0, 0"});
+    EXPECT_EQ(readListFile(), listBytes({truck}));
 }
 
 TEST_F(CdpdDialogs, TickBoxesAreStoredOnExitAndNotOnSendPosit) {

@@ -97,3 +97,12 @@ set_tests_properties(wine.full_disk PROPERTIES
     PASS_REGULAR_EXPRESSION "full disk: passed"
     FAIL_REGULAR_EXPRESSION "FAILED|SKIPPED \\]|Unhandled (exception|page fault)"
     RESOURCE_LOCK udp28695)
+
+# A list file that cannot be replaced: the list folder remounted read-only (as root, a chmod would
+# not stop the module) while the CDPD and 3G setup dialogs save, and writable again.
+add_test(NAME wine.read_only_lists
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/read_only_lists.sh ${CMAKE_BINARY_DIR}/bin)
+set_tests_properties(wine.read_only_lists PROPERTIES
+    PASS_REGULAR_EXPRESSION "read-only lists: passed"
+    FAIL_REGULAR_EXPRESSION "FAILED|SKIPPED \\]|Unhandled (exception|page fault)"
+    RESOURCE_LOCK udp28695)

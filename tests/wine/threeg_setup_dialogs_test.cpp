@@ -10,6 +10,7 @@
 #include "tests/wine/module_fixture.h"  // windows.h before commctrl.h
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -298,6 +299,49 @@ TEST_F(ThreeGSetupDialogs, DeleteRemovesTheFirstSelectedRowOnYesDownToAnEmptyLis
     EXPECT_EQ(selected, 0);
     EXPECT_EQ(afterAll, std::string(4, '\0'));
     EXPECT_FALSE(queriedEmpty) << "Query on an empty list sent something or closed the dialog";
+}
+
+// Saves that cannot replace the list file, its folder read-only (a read-only remount: as root, a
+// chmod would not stop the module): the old file stays whole, no message box is shown, and the
+// list in memory keeps the edit, which the setup dialog shows when opened again and writes with
+// its next save once the folder is writable. Runs only inside tests/wine/read_only_lists.sh,
+// which remounts the folder when the test asks.
+TEST_F(ThreeGSetupDialogs, SavesIntoAReadOnlyFolderKeepTheOldFileAndTheEditForTheNextSave) {
+    if (std::getenv("LORVANE_READ_ONLY_LISTS") == nullptr)
+        GTEST_SKIP() << "needs tests/wine/read_only_lists.sh";
+    std::vector<ThreeGTarget> targets = threeTargets();
+    load(targets);
+    const std::string before = listBytes(targets);
+    ASSERT_TRUE(askTheScript("make the list folder read-only"));
+    ASSERT_FALSE(folderTakesNewFiles(L"L:\\Windows"));
+    std::wstring question, box;
+    std::string afterDelete;
+    runSetup([&](HWND dialog, HWND list) {
+        tapRow(list, 1);
+        clickButton(dialog, kDelete);
+        question = answerMessageBox(IDYES);
+        settle(dialog);
+        afterDelete = listFileBytes();
+        box = answerMessageBox(IDOK, 1000);
+        clickButton(dialog, IDOK);
+        waitForWindowGone(dialog);
+    });
+    EXPECT_EQ(question, L"Remove this target?");
+    EXPECT_EQ(afterDelete, before) << "the save after Delete";
+    EXPECT_EQ(box, kNoBox);
+    EXPECT_EQ(listFileBytes(), before) << "the save on Exit";
+    EXPECT_EQ(fileBytes(L"L:\\Windows\\zq3GTrack.new"), "(none)");
+
+    ASSERT_TRUE(askTheScript("make the list folder writable"));
+    ASSERT_TRUE(folderTakesNewFiles(L"L:\\Windows"));
+    std::vector<std::wstring> rows;
+    runSetup([&](HWND dialog, HWND list) {
+        rows = rowTexts(list);
+        clickButton(dialog, IDOK);
+        waitForWindowGone(dialog);
+    });
+    EXPECT_EQ(rows, (std::vector<std::wstring>{kRows[0], kRows[2]}));
+    EXPECT_EQ(listFileBytes(), listBytes({targets[0], targets[2]}));
 }
 
 TEST_F(ThreeGSetupDialogs, AddRefusesDescriptionsStoredEmptyOrTakenAndAppendsAZeroedRecord) {

@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include <vector>
@@ -160,6 +161,24 @@ void* replaceImport(HMODULE module, const char* dll, const char* function, void*
         }
     }
     return nullptr;
+}
+
+bool askTheScript(const char* request) {
+    std::printf("script: %s\n", request);
+    std::fflush(stdout);
+    char answer[64] = {};
+    return std::fgets(answer, sizeof answer, stdin) != nullptr &&
+           std::strncmp(answer, "done", 4) == 0;
+}
+
+bool folderTakesNewFiles(const std::wstring& folder) {
+    std::wstring probe = folder + L"\\probe";
+    HANDLE f = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(f);
+    DeleteFileW(probe.c_str());
+    return true;
 }
 
 std::string fileBytes(const wchar_t* path) {

@@ -6,7 +6,6 @@
 
 #include <string>
 #include <vector>
-#include <vector>
 
 // The registry key that holds the module's settings, under HKEY_CURRENT_USER.
 extern const wchar_t kSettingsKeyPath[];
@@ -60,6 +59,14 @@ void* replaceImport(HMODULE module, const char* dll, const char* function, void*
 
 // A file's whole contents, or "(none)" when there is no such file.
 std::string fileBytes(const wchar_t* path);
+
+// For a test that a shell script runs (tests/wine/*.sh) because it needs what only the Linux side
+// can do (mount, unmount): prints "script: <request>" and waits for the script's answer, "done".
+// False when the script did not answer so.
+bool askTheScript(const char* request);
+
+// True when a new file can be made in `folder` (it is made and deleted again).
+bool folderTakesNewFiles(const std::wstring& folder);
 
 // Creates (or empties) a file and writes `bytes` into it.
 void writeFileBytes(const wchar_t* path, const std::string& bytes);
