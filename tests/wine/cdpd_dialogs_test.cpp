@@ -416,11 +416,8 @@ TEST_F(CdpdDialogs, DeleteRemovesTheFirstSelectedRowOnlyAfterYes) {
     EXPECT_EQ(fileAfterNoSelection, listBytes({a, c}));
 }
 
-// Saves that cannot replace the list file, its folder read-only (a read-only remount: as root, a
-// chmod would not stop the module): the old file stays whole, no message box is shown, and the
-// list in memory keeps the edit, which the setup dialog shows when opened again and writes with
-// its next save once the folder is writable. Runs only inside tests/wine/read_only_lists.sh,
-// which remounts the folder when the test asks.
+// Saves that cannot replace \Windows\zqCDPD, its folder read-only: the old file stays whole, no
+// box is shown, and the edit stays in memory for the next save once the folder is writable.
 TEST_F(CdpdDialogs, SavesIntoAReadOnlyFolderKeepTheOldFileAndTheEditForTheNextSave) {
     if (std::getenv("LORVANE_READ_ONLY_LISTS") == nullptr)
         GTEST_SKIP() << "needs tests/wine/read_only_lists.sh";
@@ -429,34 +426,17 @@ TEST_F(CdpdDialogs, SavesIntoAReadOnlyFolderKeepTheOldFileAndTheEditForTheNextSa
     const std::string before = listBytes({van, truck});
     writeListFile(before);
     load();
-    ASSERT_TRUE(askTheScript("make the list folder read-only"));
-    ASSERT_FALSE(folderTakesNewFiles(L"L:\\Windows"));
-    std::wstring question, box;
-    std::string afterDelete;
-    runSetup([&](HWND setup) {
-        tapRow(listOf(setup), 0);
-        clickButton(setup, kDelete);
-        question = answerMessageBox(IDYES);
-        settle(setup);
-        afterDelete = readListFile();
-        box = answerMessageBox(IDOK, 1000);
-        clickButton(setup, IDOK);
-    });
-    EXPECT_EQ(question, kDeleteQuestion);
-    EXPECT_EQ(afterDelete, before) << "the save after Delete";
-    EXPECT_EQ(box, kNoBox);
-    EXPECT_EQ(readListFile(), before) << "the save on Exit";
-    EXPECT_EQ(fileBytes(L"L:\\Windows\\zqCDPD.new"), "(none)");
-
-    ASSERT_TRUE(askTheScript("make the list folder writable"));
-    ASSERT_TRUE(folderTakesNewFiles(L"L:\\Windows"));
-    std::vector<std::wstring> rows;
-    runSetup([&](HWND setup) {
-        rows = rowTexts(listOf(setup));
-        clickButton(setup, IDOK);
-    });
-    EXPECT_EQ(rows, std::vector<std::wstring>{L"10.0.0.2, Truck, 0.0, 0"});
-    EXPECT_EQ(readListFile(), listBytes({truck}));
+    ReadOnlyListSaves saves = deleteWhileTheListFolderIsReadOnly(
+        [this](const std::function<void(HWND)>& actions) { runSetup(actions); }, kList, kDelete, 0,
+        L"", kListPath);
+    ASSERT_TRUE(saves.readOnly && saves.writableAgain) << "the script did not remount the folder";
+    EXPECT_EQ(saves.question, kDeleteQuestion);
+    EXPECT_EQ(saves.box, kNoBox);
+    EXPECT_EQ(saves.afterDelete, before);
+    EXPECT_EQ(saves.afterExit, before);
+    EXPECT_EQ(saves.leftBeside, "(none)");
+    EXPECT_EQ(saves.rowsReopened, std::vector<std::wstring>{L"10.0.0.2, Truck, 0.0, 0"});
+    EXPECT_EQ(saves.afterNextExit, listBytes({truck}));
 }
 
 TEST_F(CdpdDialogs, TickBoxesAreStoredOnExitAndNotOnSendPosit) {

@@ -301,47 +301,26 @@ TEST_F(ThreeGSetupDialogs, DeleteRemovesTheFirstSelectedRowOnYesDownToAnEmptyLis
     EXPECT_FALSE(queriedEmpty) << "Query on an empty list sent something or closed the dialog";
 }
 
-// Saves that cannot replace the list file, its folder read-only (a read-only remount: as root, a
-// chmod would not stop the module): the old file stays whole, no message box is shown, and the
-// list in memory keeps the edit, which the setup dialog shows when opened again and writes with
-// its next save once the folder is writable. Runs only inside tests/wine/read_only_lists.sh,
-// which remounts the folder when the test asks.
+// Saves that cannot replace \Windows\zq3GTrack, its folder read-only: the old file stays whole,
+// no box is shown, and the edit stays in memory for the next save once the folder is writable.
 TEST_F(ThreeGSetupDialogs, SavesIntoAReadOnlyFolderKeepTheOldFileAndTheEditForTheNextSave) {
     if (std::getenv("LORVANE_READ_ONLY_LISTS") == nullptr)
         GTEST_SKIP() << "needs tests/wine/read_only_lists.sh";
     std::vector<ThreeGTarget> targets = threeTargets();
     load(targets);
-    const std::string before = listBytes(targets);
-    ASSERT_TRUE(askTheScript("make the list folder read-only"));
-    ASSERT_FALSE(folderTakesNewFiles(L"L:\\Windows"));
-    std::wstring question, box;
-    std::string afterDelete;
-    runSetup([&](HWND dialog, HWND list) {
-        tapRow(list, 1);
-        clickButton(dialog, kDelete);
-        question = answerMessageBox(IDYES);
-        settle(dialog);
-        afterDelete = listFileBytes();
-        box = answerMessageBox(IDOK, 1000);
-        clickButton(dialog, IDOK);
-        waitForWindowGone(dialog);
-    });
-    EXPECT_EQ(question, L"Remove this target?");
-    EXPECT_EQ(afterDelete, before) << "the save after Delete";
-    EXPECT_EQ(box, kNoBox);
-    EXPECT_EQ(listFileBytes(), before) << "the save on Exit";
-    EXPECT_EQ(fileBytes(L"L:\\Windows\\zq3GTrack.new"), "(none)");
-
-    ASSERT_TRUE(askTheScript("make the list folder writable"));
-    ASSERT_TRUE(folderTakesNewFiles(L"L:\\Windows"));
-    std::vector<std::wstring> rows;
-    runSetup([&](HWND dialog, HWND list) {
-        rows = rowTexts(list);
-        clickButton(dialog, IDOK);
-        waitForWindowGone(dialog);
-    });
-    EXPECT_EQ(rows, (std::vector<std::wstring>{kRows[0], kRows[2]}));
-    EXPECT_EQ(listFileBytes(), listBytes({targets[0], targets[2]}));
+    ReadOnlyListSaves saves = deleteWhileTheListFolderIsReadOnly(
+        [this](const std::function<void(HWND)>& actions) {
+            runSetup([&](HWND dialog, HWND) { actions(dialog); });
+        },
+        kList, kDelete, 1, L"Orlisk GPS", kListFile);
+    ASSERT_TRUE(saves.readOnly && saves.writableAgain) << "the script did not remount the folder";
+    EXPECT_EQ(saves.question, L"Remove this target?");
+    EXPECT_EQ(saves.box, kNoBox);
+    EXPECT_EQ(saves.afterDelete, listBytes(targets));
+    EXPECT_EQ(saves.afterExit, listBytes(targets));
+    EXPECT_EQ(saves.leftBeside, "(none)");
+    EXPECT_EQ(saves.rowsReopened, (std::vector<std::wstring>{kRows[0], kRows[2]}));
+    EXPECT_EQ(saves.afterNextExit, listBytes({targets[0], targets[2]}));
 }
 
 TEST_F(ThreeGSetupDialogs, AddRefusesDescriptionsStoredEmptyOrTakenAndAppendsAZeroedRecord) {

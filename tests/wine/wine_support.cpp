@@ -319,3 +319,35 @@ void writeOneTargetList(float frequency) {
     std::memcpy(t + 40, "Car", 3);
     writeFileBytes(L"L:\\Windows\\zq3GTrack", file);
 }
+
+ReadOnlyListSaves deleteWhileTheListFolderIsReadOnly(const SetupRun& runSetup, int listId,
+                                                     int deleteId, int row,
+                                                     const wchar_t* caption,
+                                                     const wchar_t* listPath) {
+    const std::wstring path(listPath), folder = path.substr(0, path.rfind(L'\\'));
+    ReadOnlyListSaves saves{};
+    saves.readOnly =
+        askTheScript("make the list folder read-only") && !folderTakesNewFiles(folder);
+    runSetup([&](HWND setup) {
+        tapRow(GetDlgItem(setup, listId), row);
+        clickButton(setup, deleteId);
+        saves.question = answerMessageBox(caption, IDYES);
+        settle(setup);
+        saves.afterDelete = fileBytes(listPath);
+        saves.box = answerMessageBox(caption, IDOK, 1000);
+        clickButton(setup, IDOK);
+        waitForWindowGone(setup);
+    });
+    saves.afterExit = fileBytes(listPath);
+    saves.leftBeside = fileBytes((path + L".new").c_str());
+
+    saves.writableAgain =
+        askTheScript("make the list folder writable") && folderTakesNewFiles(folder);
+    runSetup([&](HWND setup) {
+        saves.rowsReopened = rowTexts(GetDlgItem(setup, listId));
+        clickButton(setup, IDOK);
+        waitForWindowGone(setup);
+    });
+    saves.afterNextExit = fileBytes(listPath);
+    return saves;
+}
