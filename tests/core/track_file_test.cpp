@@ -385,6 +385,25 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
     }
 }
 
+// A file the append made whose head and first record did not fit whole (a full disk gives the
+// name and then no byte, or a few) is removed again: once there is room, the next append makes it
+// anew with a new file's header, instead of taking an empty file for someone else's and giving
+// it a header of zeros.
+TEST_F(TrackFile, ANewFileThatAFullDiskCutShortIsMadeAnewOnceThereIsRoom) {
+    const Bytes firstPoint = trackBytes(newTrackHead(1), {{"Truck 7.1"}});
+    for (int64_t budget = 0; budget < int64_t(firstPoint.size()); ++budget) {
+        std::filesystem::remove(realPath(kTruck7Path));
+        fakeFiles.writeBudget = budget;
+        appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+        fakeFiles.writeBudget = -1;
+        EXPECT_FALSE(realFileExists(kTruck7Path)) << "cut after " << budget << " bytes";
+        expectToldOf("Truck 7(12.8.2002).way");
+
+        appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+        EXPECT_EQ(readRealFile(kTruck7Path), firstPoint) << "cut after " << budget << " bytes";
+    }
+}
+
 }  // namespace
 
 namespace {

@@ -47,6 +47,7 @@ set_tests_properties(wine.locate_over_udp PROPERTIES
     RESOURCE_LOCK udp28695)
 
 lorvane_wine_test(track_append_wine_test wine/track_append_test.cpp)
+target_link_libraries(track_append_wine_test PRIVATE lorvane_core)
 lorvane_wine_test(threeg_dialogs_wine_test wine/threeg_dialogs_test.cpp)
 
 # End to end: the server, a modem and two devices in network namespaces of their own.
@@ -92,3 +93,21 @@ set_tests_properties(wine.owner_settings_udp PROPERTIES
 lorvane_wine_test(platform_files_wine_test wine/platform_files_test.cpp
                   ${PROJECT_SOURCE_DIR}/module/platform_files_win.cpp
                   ${PROJECT_SOURCE_DIR}/module/device_shims_win.cpp)
+
+# A full disk for real: the documents folder on a small tmpfs and on an ext2 image, which the
+# script mounts and unmounts itself (as root), filled to the last byte.
+add_test(NAME wine.full_disk
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/full_disk.sh ${CMAKE_BINARY_DIR}/bin)
+set_tests_properties(wine.full_disk PROPERTIES
+    PASS_REGULAR_EXPRESSION "full disk: passed"
+    FAIL_REGULAR_EXPRESSION "FAILED|SKIPPED \\]|Unhandled (exception|page fault)"
+    RESOURCE_LOCK udp28695)
+
+# A list file that cannot be replaced: the list folder remounted read-only (as root, a chmod would
+# not stop the module) while the CDPD and 3G setup dialogs save, and writable again.
+add_test(NAME wine.read_only_lists
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/read_only_lists.sh ${CMAKE_BINARY_DIR}/bin)
+set_tests_properties(wine.read_only_lists PROPERTIES
+    PASS_REGULAR_EXPRESSION "read-only lists: passed"
+    FAIL_REGULAR_EXPRESSION "FAILED|SKIPPED \\]|Unhandled (exception|page fault)"
+    RESOURCE_LOCK udp28695)
