@@ -8,12 +8,17 @@ target_link_libraries(wine_support PUBLIC ws2_32 window_png)
 target_include_directories(wine_support PUBLIC ${PROJECT_SOURCE_DIR})
 lorvane_warnings(wine_support)
 
-# lorvane_wine_test(name source...): one ctest entry per GoogleTest binary, run under Wine.
-function(lorvane_wine_test name)
+# lorvane_wine_binary(name source...): a GoogleTest binary of the module's Wine tests.
+function(lorvane_wine_binary name)
     add_executable(${name} ${ARGN})
     target_link_libraries(${name} PRIVATE wine_support GTest::gtest_main)
     add_dependencies(${name} lorvane gpsdriver)
     lorvane_warnings(${name})
+endfunction()
+
+# lorvane_wine_test(name source...): one ctest entry per GoogleTest binary, run under Wine.
+function(lorvane_wine_test name)
+    lorvane_wine_binary(${name} ${ARGN})
     add_test(NAME wine.${name} COMMAND ${name})
     # A crash in a background thread can still end with exit code 0 and PASSED.
     set_tests_properties(wine.${name} PROPERTIES
@@ -111,3 +116,15 @@ set_tests_properties(wine.read_only_lists PROPERTIES
     PASS_REGULAR_EXPRESSION "read-only lists: passed"
     FAIL_REGULAR_EXPRESSION "FAILED|SKIPPED \\]|Unhandled (exception|page fault)"
     RESOURCE_LOCK udp28695)
+
+# The dialogs' sends as a receiver at the far end gets them: the test binary is a device in a
+# network namespace of its own, with its own wineserver and a gpsd replaying a parked fix.
+lorvane_wine_binary(wire_sends_wine_test wine/wire_sends_test.cpp)
+add_test(NAME wine.wire_sends
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/wine/wire_sends.sh
+                 ${CMAKE_BINARY_DIR}/bin ${CMAKE_BINARY_DIR}/wineprefix ${CMAKE_BINARY_DIR}/wire
+                 ${PROJECT_SOURCE_DIR}/tests/data/parked-west.nmea)
+set_tests_properties(wine.wire_sends PROPERTIES
+    PASS_REGULAR_EXPRESSION "wire: passed"
+    FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
+    TIMEOUT 300)

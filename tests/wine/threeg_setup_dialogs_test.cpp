@@ -166,15 +166,10 @@ class ThreeGSetupDialogs : public ModuleFixture {
             HWND dialog = waitForDialog(L"Lorvane Setup");
             if (dialog != nullptr)
                 actions(dialog, GetDlgItem(dialog, kList));
-            for (const wchar_t* caption : {L"Orlisk GPS", L"Lorvane ID Setup",
-                                           L"Modify Trackee Info", L"Lorvane Account Setup",
-                                           L"Lorvane Setup"}) {
-                if (HWND left = FindWindowW(L"#32770", caption)) {
-                    ADD_FAILURE() << "left open: " << testing::PrintToString(std::wstring(caption));
-                    PostMessageW(left, WM_COMMAND, IDCANCEL, 0);
-                    waitForWindowGone(left);
-                }
-            }
+            for (const std::wstring& left :
+                 cancelLeftOpen({L"Orlisk GPS", L"Lorvane ID Setup", L"Modify Trackee Info",
+                                 L"Lorvane Account Setup", L"Lorvane Setup"}))
+                ADD_FAILURE() << "left open: " << testing::PrintToString(left);
         });
         threeGIni(nullptr);
         user.join();

@@ -216,6 +216,48 @@ TEST_F(TrackAppend, ARecordAppendedByAnotherProgramBetweenTwoPositionsIsCountedO
     EXPECT_EQ(after[bytes.size() - 4], 17) << "the stranger's newest point is demoted";
 }
 
+// Another program rewrites the first point's symbol in place and sets the file's last-write time
+// back to what the module left, as a write within the same tick of a coarse file clock would
+// leave it: the file looks as the module left it, so the next append does not walk it
+// (tracklog/track_memory.h). The rewritten symbol stays; the newest point is demoted and the new
+// record numbered and counted as ever.
+TEST_F(TrackAppend, AnOlderSymbolRewrittenWithinOneTickOfTheFileClockStays) {
+    sendPosition(12, -34);
+    waitForNotifications(1);
+    sendPosition(56, 78);
+    waitForNotifications(2);
+    std::vector<unsigned char> bytes = fileBytes();
+    ASSERT_EQ(countOf(bytes), 2);
+    size_t recordLength = (bytes.size() - 68) / 2;  // "127.0.0.1.1" and ".2" are as long
+    size_t firstSymbol = 68 + recordLength - 4;
+    ASSERT_EQ(bytes[firstSymbol], 17);
+
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE) << "error " << GetLastError();
+    FILETIME written;
+    ASSERT_TRUE(GetFileTime(f, nullptr, nullptr, &written));
+    const unsigned char symbol[4] = {27, 0, 0, 0};
+    DWORD n = 0;
+    SetFilePointer(f, static_cast<LONG>(firstSymbol), nullptr, FILE_BEGIN);
+    ASSERT_TRUE(WriteFile(f, symbol, sizeof symbol, &n, nullptr) && n == sizeof symbol);
+    ASSERT_TRUE(SetFileTime(f, nullptr, nullptr, &written)) << "error " << GetLastError();
+    CloseHandle(f);
+    WIN32_FILE_ATTRIBUTE_DATA stamp;
+    ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &stamp));
+    ASSERT_EQ(CompareFileTime(&stamp.ftLastWriteTime, &written), 0) << "the clock moved on";
+
+    sendPosition(90, 12);
+    waitForNotifications(3);
+    std::vector<unsigned char> after = fileBytes();
+    ASSERT_EQ(after.size(), bytes.size() + recordLength);
+    EXPECT_EQ(countOf(after), 3);
+    EXPECT_EQ(after[firstSymbol], 27) << "the rewritten symbol is not walked over";
+    EXPECT_EQ(after[firstSymbol + recordLength], 17) << "the newest point is demoted";
+    EXPECT_STREQ(reinterpret_cast<const char*>(after.data() + bytes.size()), "127.0.0.1.3");
+    EXPECT_EQ(after[after.size() - 4], 24) << "the new record is the newest point";
+}
+
 // The documents folder taken away while positions come in, then made again: nothing is written
 // anywhere meanwhile, the host is told of each position as for any file that cannot be opened,
 // and the positions after it go to a new file from record 1 on.

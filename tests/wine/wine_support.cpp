@@ -123,6 +123,18 @@ bool waitForWindowGone(HWND window, DWORD timeoutMs) {
     return true;
 }
 
+std::vector<std::wstring> cancelLeftOpen(std::initializer_list<const wchar_t*> captions) {
+    std::vector<std::wstring> found;
+    for (const wchar_t* caption : captions) {
+        if (HWND left = FindWindowW(L"#32770", caption)) {
+            found.push_back(caption);
+            PostMessageW(left, WM_COMMAND, IDCANCEL, 0);
+            waitForWindowGone(left);
+        }
+    }
+    return found;
+}
+
 void clickButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,10 @@ HWND waitForDialog(const wchar_t* caption, DWORD timeoutMs = 5000);
 
 // Waits (bounded) until `window` is gone; false when it is still there.
 bool waitForWindowGone(HWND window, DWORD timeoutMs = 5000);
+
+// Cancels every dialog with one of these captions that is still open, so that a test step that
+// failed cannot keep the dialog's thread waiting; gives the captions of those it found.
+std::vector<std::wstring> cancelLeftOpen(std::initializer_list<const wchar_t*> captions);
 
 // Clicks a button of a dialog the way a user would, without waiting for the dialog's answer
 // (the click may open a message box that the test then answers).
