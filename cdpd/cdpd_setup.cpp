@@ -125,5 +125,6 @@ int32_t selectedCdpdEntry() { return selectedEntry(cdpdInState()); }
 
 void saveCdpdEntries() {
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    saveCdpdList(listFilePath(u"\\zqCDPD").c_str(), moduleState.cdpdList, moduleState.cdpdCount);
+    saveCdpdList(listFilePath(kCdpdListFileName).c_str(), moduleState.cdpdList,
+                 moduleState.cdpdCount);
 }

@@ -1,5 +1,7 @@
 #include "module/module_state.h"
 
+#include "lorvane.h"
+
 ModuleState moduleState;
 
-const char16_t kSettingsKey[] = u"Software\\Orlisk Inc.\\Orlisk GPS\\3.0";
+const char16_t kSettingsKey[] = u"" LORVANE_SETTINGS_KEY;

@@ -108,6 +108,6 @@ int32_t selectedTarget() { return selectedEntry(targetsInState()); }
 void saveTargets() {
     // Under the lock, so the receiver's last positions go out whole with the rest of the records.
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    saveTargetList(listFilePath(u"\\zq3GTrack").c_str(), moduleState.targetList,
+    saveTargetList(listFilePath(kTargetListFileName).c_str(), moduleState.targetList,
                    moduleState.targetCount);
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "lorvane.h"
 #include "tools/waytool_core.h"
 
 namespace {
@@ -149,8 +150,8 @@ int lists(const std::string& root) {
     if (!std::filesystem::is_directory(root, code))
         return failed(root + ": not a folder");
     std::filesystem::path windows = std::filesystem::path(root) / "Windows";
-    std::string cdpdPath = (windows / "zqCDPD").string();
-    std::string targetPath = (windows / "zq3GTrack").string();
+    std::string cdpdPath = (windows / LORVANE_CDPD_LIST_NAME).string();
+    std::string targetPath = (windows / LORVANE_TARGET_LIST_NAME).string();
     std::vector<uint8_t> cdpd, targets;
     bool hasCdpd, hasTargets;
     std::string error;

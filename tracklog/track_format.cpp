@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "lorvane.h"
 #include "module/module_state.h"
 
 // ---- Names ----
@@ -65,8 +66,8 @@ const char* trackBaseName(const char* name) {
 }
 
 void trackFileName(const char* name, const LocalTime& day, char* fileName) {
-    std::snprintf(fileName, kTrackFileNameBytes, "%s(%u.%u.%u).way", trackBaseName(name),
-                  unsigned(day.month), unsigned(day.day), unsigned(day.year));
+    std::snprintf(fileName, kTrackFileNameBytes, "%s(%u.%u.%u)" LORVANE_TRACK_EXTENSION,
+                  trackBaseName(name), unsigned(day.month), unsigned(day.day), unsigned(day.year));
 }
 
 uint32_t newestSymbol(int32_t iconIndex) {
