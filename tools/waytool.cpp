@@ -8,6 +8,7 @@
 //     --gap MINUTES            a longer pause starts a new track segment (default 10)
 //   waytool lists DIR          the CDPD and 3G lists of a device root (DIR/Windows/zqCDPD and
 //                              DIR/Windows/zq3GTrack) as tables
+//   waytool --version          the version of the tree it was built from
 //
 // Exit 0 on success, 1 when a file is missing or damaged (each error names the file and the
 // offset), 2 on a usage error. Only the standard library: the same source builds for Windows.
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "lorvane.h"
+#include "lorvane_version.h"
 #include "tools/waytool_core.h"
 
 namespace {
@@ -27,6 +29,7 @@ int usage() {
                  "usage: waytool info FILE\n"
                  "       waytool gpx|geojson|kml [--tz Area/City] [--gap MINUTES] FILE...\n"
                  "       waytool lists DIR\n"
+                 "       waytool --version\n"
                  "The files hold the device's local time (the day from the file name\n"
                  "NAME(M.D.YYYY).way, the time of day from each record's comment); the exports\n"
                  "write it in UTC, taken in the zone --tz names (default: this machine's zone).\n"
@@ -165,6 +168,10 @@ int lists(const std::string& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("waytool %s\n", LORVANE_VERSION);
+        return 0;
+    }
     if (argc < 3)
         return usage();
     std::string verb = argv[1];
