@@ -3,8 +3,9 @@
 #   lorvane.lib        the import library for Microsoft's toolchain (and clang in its Microsoft
 #                      mode), made by LLVM's dlltool from the published names of the module's .def
 #   liblorvane.dll.a   the import library for mingw, made by binutils' dlltool from its mingw names
-#   sample_host.exe    the sample host built the Microsoft way, by Debian's clang
+#   sample_host.exe    (test builds) the sample host built the Microsoft way, by Debian's clang
 #                      and lld, against the published header and lorvane.lib alone
+#   dist               (release builds) the package dist/lorvane-VERSION-ARCH.zip
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
     set(LORVANE_ARCH i686)
@@ -54,12 +55,35 @@ set(kit_sample_sources
     ${PROJECT_SOURCE_DIR}/sample/build.sh
     ${PROJECT_SOURCE_DIR}/include/lorvane.h)
 
-# The sample host as a vendor's Microsoft toolchain builds it, by the script the package ships.
-set(LORVANE_SAMPLE_HOST ${CMAKE_BINARY_DIR}/bin/sample_host.exe)
-add_custom_command(OUTPUT ${LORVANE_SAMPLE_HOST}
-    COMMAND ${CMAKE_COMMAND} -E env LORVANE_INCLUDE=${PROJECT_SOURCE_DIR}/include
-            LORVANE_LIB=${LORVANE_KIT_DIR}
-            sh ${PROJECT_SOURCE_DIR}/sample/build.sh msvc ${LORVANE_ARCH} ${CMAKE_BINARY_DIR}/bin
-    DEPENDS ${kit_sample_sources} ${LORVANE_MSVC_LIB}
-    COMMENT "The sample host, built the Microsoft way by clang and lld")
-add_custom_target(sample_host ALL DEPENDS ${LORVANE_SAMPLE_HOST})
+if(NOT LORVANE_RELEASE)
+    # The sample host as a vendor's Microsoft toolchain builds it, by the script the package ships.
+    set(LORVANE_SAMPLE_HOST ${CMAKE_BINARY_DIR}/bin/sample_host.exe)
+    add_custom_command(OUTPUT ${LORVANE_SAMPLE_HOST}
+        COMMAND ${CMAKE_COMMAND} -E env LORVANE_INCLUDE=${PROJECT_SOURCE_DIR}/include
+                LORVANE_LIB=${LORVANE_KIT_DIR}
+                sh ${PROJECT_SOURCE_DIR}/sample/build.sh msvc ${LORVANE_ARCH} ${CMAKE_BINARY_DIR}/bin
+        DEPENDS ${kit_sample_sources} ${LORVANE_MSVC_LIB}
+        COMMENT "The sample host, built the Microsoft way by clang and lld")
+    add_custom_target(sample_host ALL DEPENDS ${LORVANE_SAMPLE_HOST})
+    return()
+endif()
+
+# The package a host vendor receives: the release DLLs, waytool, the header, both import
+# libraries, the driver stand-in apart with a note of its own, the sample's source, the guide,
+# and SHA256SUMS of all of it.
+set(LORVANE_PACKAGE lorvane-${PROJECT_VERSION}-${LORVANE_ARCH})
+add_custom_target(dist
+    COMMAND ${CMAKE_COMMAND}
+            -DPACKAGE=${LORVANE_PACKAGE}
+            -DSTAGE=${CMAKE_BINARY_DIR}/package
+            -DZIP=${PROJECT_SOURCE_DIR}/dist/${LORVANE_PACKAGE}.zip
+            -DSOURCE=${PROJECT_SOURCE_DIR}
+            -DLORVANE_DLL=$<TARGET_FILE:lorvane>
+            -DMINGW_LIB=${LORVANE_MINGW_LIB}
+            -DMSVC_LIB=${LORVANE_MSVC_LIB}
+            -DGPSDRIVER_DLL=$<TARGET_FILE:gpsdriver>
+            -DWAYTOOL=$<TARGET_FILE:waytool>
+            -P ${PROJECT_SOURCE_DIR}/kit/make_package.cmake
+    COMMENT "dist/${LORVANE_PACKAGE}.zip"
+    VERBATIM)
+add_dependencies(dist lorvane gpsdriver waytool lorvane_import_libraries)

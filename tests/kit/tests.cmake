@@ -1,6 +1,6 @@
 # What a host vendor receives: the published header against the module's names, the sample host
-# built the Microsoft way, the version resources. In every build, the tree's version as waytool
-# --version says it.
+# built the Microsoft way, the version resources, and the package itself. In every build, the
+# tree's version as waytool --version says it.
 
 string(REPLACE "." "\\." version_pattern "${PROJECT_VERSION}")
 add_test(NAME kit.waytool_version COMMAND waytool --version)
@@ -32,3 +32,15 @@ lorvane_wine_test(version_resource_wine_test kit/version_resource_test.cpp)
 target_include_directories(version_resource_wine_test PRIVATE ${LORVANE_GENERATED_DIR})
 target_link_libraries(version_resource_wine_test PRIVATE version)
 add_dependencies(version_resource_wine_test waytool)
+
+# The package of this architecture, which make dist (and make test, before the Wine tests) makes.
+add_test(NAME kit.package
+         COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/kit/package_test.sh ${LORVANE_ARCH}
+                 ${PROJECT_SOURCE_DIR}/dist/lorvane-${PROJECT_VERSION}-${LORVANE_ARCH}.zip
+                 ${CMAKE_CURRENT_BINARY_DIR}/package-test $<TARGET_FILE:version_resource_wine_test>
+                 ${PROJECT_VERSION})
+set_tests_properties(kit.package PROPERTIES
+    PASS_REGULAR_EXPRESSION "package: passed"
+    FAIL_REGULAR_EXPRESSION "FAILED|Unhandled (exception|page fault)"
+    RESOURCE_LOCK udp28695
+    TIMEOUT 300)
