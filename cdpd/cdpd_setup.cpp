@@ -1,6 +1,5 @@
 #include "cdpd/cdpd_setup.h"
 
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -30,8 +29,8 @@ std::u16string cdpdRowText(const CdpdAddress& entry) {
     copyFieldToWide(entry.description, kDescriptionBytes, description);
     char16_t frequency[kOneDecimalTextSize];
     formatOneDecimal(entry.frequency, frequency);
-    char resolution[16];
-    std::snprintf(resolution, sizeof resolution, "%ld", long(entry.resolution));
+    char resolution[kDecimalTextSize];
+    formatDecimal(entry.resolution, resolution);
 
     char dotted[kDottedAddressSize];
     formatDottedAddress(entry.address, dotted);
