@@ -1,11 +1,15 @@
 # What a host vendor receives: the published header against the module's names, the sample host
 # built the Microsoft way, the version resources, and the package itself. In every build, the
-# tree's version as waytool --version says it.
+# tree's version as waytool --version and the documents say it.
 
 string(REPLACE "." "\\." version_pattern "${PROJECT_VERSION}")
 add_test(NAME kit.waytool_version COMMAND waytool --version)
 set_tests_properties(kit.waytool_version PROPERTIES
     PASS_REGULAR_EXPRESSION "^waytool ${version_pattern}\r?\n?$")
+add_test(NAME kit.version_in_docs
+         COMMAND ${CMAKE_COMMAND} -DVERSION=${PROJECT_VERSION}
+                 "-DDOCUMENTS=${PROJECT_SOURCE_DIR}/README.md;${PROJECT_SOURCE_DIR}/docs/GUIDE.md"
+                 -P ${CMAKE_CURRENT_SOURCE_DIR}/kit/version_in_docs.cmake)
 
 if(NOT WIN32)
     return()
