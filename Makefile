@@ -1,5 +1,6 @@
-# The two commands a newcomer needs. Both install what they need first.
-.PHONY: test demo clean
+# The two commands a newcomer needs, and the packages for host vendors. Each installs what it
+# needs first.
+.PHONY: test demo dist clean
 
 test:
 	bash scripts/test.sh
@@ -7,5 +8,8 @@ test:
 demo:
 	bash scripts/demo.sh
 
+dist:
+	bash scripts/dist.sh
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -1,6 +1,5 @@
 #include "cdpd/cdpd_setup.h"
 
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 
@@ -30,8 +29,8 @@ std::u16string cdpdRowText(const CdpdAddress& entry) {
     copyFieldToWide(entry.description, kDescriptionBytes, description);
     char16_t frequency[kOneDecimalTextSize];
     formatOneDecimal(entry.frequency, frequency);
-    char resolution[16];
-    std::snprintf(resolution, sizeof resolution, "%ld", long(entry.resolution));
+    char resolution[kDecimalTextSize];
+    formatDecimal(entry.resolution, resolution);
 
     char dotted[kDottedAddressSize];
     formatDottedAddress(entry.address, dotted);
@@ -125,5 +124,6 @@ int32_t selectedCdpdEntry() { return selectedEntry(cdpdInState()); }
 
 void saveCdpdEntries() {
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    saveCdpdList(listFilePath(u"\\zqCDPD").c_str(), moduleState.cdpdList, moduleState.cdpdCount);
+    saveCdpdList(listFilePath(kCdpdListFileName).c_str(), moduleState.cdpdList,
+                 moduleState.cdpdCount);
 }

@@ -1,6 +1,6 @@
 #include "exchange/socket_address.h"
 
-#include <cstdio>
+#include "module/text.h"
 
 SocketAddress destinationFor(uint32_t addressNetworkOrder, uint16_t wirePort) {
     SocketAddress to{};
@@ -19,6 +19,9 @@ uint16_t wirePortOf(const SocketAddress& address) {
 
 void formatDottedAddress(uint32_t addressNetworkOrder, char out[kDottedAddressSize]) {
     const auto* b = reinterpret_cast<const uint8_t*>(&addressNetworkOrder);
-    std::snprintf(out, kDottedAddressSize, "%u.%u.%u.%u", unsigned(b[0]), unsigned(b[1]),
-                  unsigned(b[2]), unsigned(b[3]));
+    char* end = formatDecimal(b[0], out);
+    for (int i = 1; i < 4; ++i) {
+        *end++ = '.';
+        end = formatDecimal(b[i], end);
+    }
 }

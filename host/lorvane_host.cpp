@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "host/map_view_win.h"
+#include "lorvane.h"
 #include "host/module_exports.h"
 #include "host/town_map.h"
 #include "host/track_map.h"
@@ -31,7 +32,7 @@
 
 namespace {
 
-constexpr UINT kTrackFileUpdated = WM_USER + 15;
+constexpr UINT kTrackFileUpdated = LORVANE_WM_TRACK_FILE;
 constexpr UINT_PTR kScriptTimer = 1;
 constexpr UINT_PTR kAgeTimer = 2;  // the legend's ages grow while no position comes
 constexpr int kStatusHeight = 22;
@@ -102,14 +103,16 @@ void loadDayTracks(const std::string& fileName) {
         return;
     std::vector<MapTrack> tracks;
     WIN32_FIND_DATAW found;
-    std::wstring pattern = L"\\My Documents\\*(" + widen(date) + L").way";
+    std::wstring pattern =
+        L"" LORVANE_TRACK_FOLDER "\\*(" + widen(date) + L")" LORVANE_TRACK_EXTENSION;
     HANDLE search = FindFirstFileW(pattern.c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             std::string name = narrow(found.cFileName);
             MapTrack track;
-            if (readMapTrack(name, readFile(L"\\My Documents\\" + std::wstring(found.cFileName)),
-                             &track))
+            if (readMapTrack(
+                    name, readFile(L"" LORVANE_TRACK_FOLDER "\\" + std::wstring(found.cFileName)),
+                    &track))
                 tracks.push_back(track);
         } while (FindNextFileW(search, &found));
         FindClose(search);
@@ -308,8 +311,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
             return 2;
         }
     }
-    CreateDirectoryW(L"\\Windows", nullptr);
-    CreateDirectoryW(L"\\My Documents", nullptr);
+    CreateDirectoryW(L"" LORVANE_SYSTEM_FOLDER, nullptr);
+    CreateDirectoryW(L"" LORVANE_TRACK_FOLDER, nullptr);
     host.module = LoadLibraryW(L"lorvane.dll");
     if (host.module == nullptr) {
         say("cannot load lorvane.dll, error " + std::to_string(GetLastError()));

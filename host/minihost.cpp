@@ -20,11 +20,12 @@
 #include <string>
 
 #include "gpsdriver/zqgps_record.h"
+#include "lorvane.h"
 #include "host/module_exports.h"
 
 namespace {
 
-constexpr UINT kTrackFileUpdated = WM_USER + 15;
+constexpr UINT kTrackFileUpdated = LORVANE_WM_TRACK_FILE;
 constexpr UINT kCommand = WM_APP + 1;  // lParam: a heap copy of the command line
 
 HMODULE module;
@@ -98,8 +99,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    CreateDirectoryW(L"\\Windows", nullptr);
-    CreateDirectoryW(L"\\My Documents", nullptr);
+    CreateDirectoryW(L"" LORVANE_SYSTEM_FOLDER, nullptr);
+    CreateDirectoryW(L"" LORVANE_TRACK_FOLDER, nullptr);
 
     module = LoadLibraryW(L"lorvane.dll");
     if (module == nullptr) {

@@ -1,10 +1,9 @@
 #include "module/dialogs_win.h"
 
-#include <cwchar>
-
 #include "module/icons_win.h"
 #include "module/module_state.h"
 #include "module/number_entry.h"
+#include "module/text.h"
 
 INT_PTR runModuleDialog(int id, HWND parent, DLGPROC procedure, LPARAM parameter) {
     HINSTANCE instance = static_cast<HINSTANCE>(moduleState.moduleInstance);
@@ -46,9 +45,9 @@ void showFrequencyAndResolution(HWND dialog, int frequencyId, int resolutionId, 
     char16_t frequencyText[kOneDecimalTextSize];
     formatOneDecimal(frequency, frequencyText);
     SetDlgItemTextW(dialog, frequencyId, wide(frequencyText));
-    wchar_t resolutionText[12];
-    swprintf(resolutionText, 12, L"%d", static_cast<int>(resolution));
-    SetDlgItemTextW(dialog, resolutionId, resolutionText);
+    char16_t resolutionText[kDecimalTextSize];
+    formatDecimal(resolution, resolutionText);
+    SetDlgItemTextW(dialog, resolutionId, wide(resolutionText));
 }
 
 bool isNotifyFrom(LPARAM lParam, int id, UINT code) {

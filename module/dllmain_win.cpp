@@ -6,11 +6,12 @@
 
 #include <cstring>
 
-#include <string>
 
 #include "cdpd/cdpd_list.h"
 #include "exchange/receiver_win.h"
 #include "exchange/socket_address.h"
+#include "lorvane.h"
+#include "module/list_edit.h"
 #include "module/module_state.h"
 #include "module/settings.h"
 #include "module/text.h"
@@ -20,15 +21,15 @@
 namespace {
 
 void setFolders() {
-    copyToWide("\\Windows", moduleState.windowsFolder);
-    copyToWide("\\My Documents", moduleState.documentsFolder);
+    copyToWide(LORVANE_SYSTEM_FOLDER, moduleState.windowsFolder);
+    copyToWide(LORVANE_TRACK_FOLDER, moduleState.documentsFolder);
 }
 
 // A missing list file leaves its list empty; the loaders' results are not needed.
 void loadLists() {
-    std::u16string windows(moduleState.windowsFolder);
-    loadCdpdList((windows + u"\\zqCDPD").c_str(), moduleState.cdpdList, moduleState.cdpdCount);
-    loadTargetList((windows + u"\\zq3GTrack").c_str(), moduleState.targetList,
+    loadCdpdList(listFilePath(kCdpdListFileName).c_str(), moduleState.cdpdList,
+                 moduleState.cdpdCount);
+    loadTargetList(listFilePath(kTargetListFileName).c_str(), moduleState.targetList,
                    moduleState.targetCount);
 }
 

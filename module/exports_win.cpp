@@ -1,12 +1,11 @@
-// Every export of the module in one place, each a thin door into its subsystem. No exception may
-// reach the host through one: a failure of memory fails that call (a dialog closes, a start
-// returns false), never the host.
+// Every export of the module in one place, each a thin door into its subsystem, declared once for
+// the module and its hosts in include/lorvane.h. No exception may reach the host through one: a
+// failure of memory fails that call (a dialog closes, a start returns false), never the host.
 #include <windows.h>
 
 #include "cdpd/cdpd_dialogs_win.h"
 #include "cdpd/cdpd_tracking_win.h"
-#include "module/exports.h"
-#include "module/marvolt.h"
+#include "lorvane.h"
 #include "module/module_state.h"
 #include "threeg/account_dialog_win.h"
 #include "threeg/server_dialog_win.h"

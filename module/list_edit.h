@@ -11,6 +11,7 @@
 #include <mutex>
 #include <string>
 
+#include "lorvane.h"
 #include "module/module_state.h"
 #include "module/number_entry.h"
 #include "module/text.h"
@@ -36,7 +37,12 @@ constexpr size_t kTypedResolutionChars = 29;
 // The modify dialogs of both lists read the description with at most 29 characters.
 constexpr size_t kModifyDescriptionChars = 29;
 
-// The path of a list file: windowsFolder followed by `fileName` ("\zqCDPD", "\zq3GTrack").
+// The list files in windowsFolder, under the names the published header gives hosts.
+inline constexpr char16_t kCdpdListFileName[] = u"\\" LORVANE_CDPD_LIST_NAME;
+inline constexpr char16_t kTargetListFileName[] = u"\\" LORVANE_TARGET_LIST_NAME;
+
+// The path of a list file: windowsFolder followed by `fileName` (kCdpdListFileName,
+// kTargetListFileName).
 inline std::u16string listFilePath(const char16_t* fileName) {
     std::u16string path(moduleState.windowsFolder,
                         fieldLength(moduleState.windowsFolder, kPathChars));

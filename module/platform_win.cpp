@@ -8,16 +8,11 @@
 #include <cstring>
 
 #include "gpsdriver/gpsdriver.h"
+#include "lorvane.h"
 #include "module/platform.h"
 #include "module/wide_win.h"
 
 static_assert(sizeof(SocketAddress) == sizeof(sockaddr_in));
-
-namespace {
-
-constexpr UINT kTrackFileUpdated = WM_USER + 15;  // 0x40F
-
-} // namespace
 
 bool platformGetPositionalData(ZQGPS_POSITIONALDATA* fix) {
     return ZQGPS_GetPositionalData(fix) != FALSE;
@@ -44,7 +39,7 @@ void platformSendTo(SocketHandle socket, const SocketAddress& to, const void* by
 void platformNotifyHost(void* hostWindow, const char* trackFileName) {
     if (hostWindow == nullptr)
         return;
-    SendMessageW(static_cast<HWND>(hostWindow), kTrackFileUpdated,
+    SendMessageW(static_cast<HWND>(hostWindow), LORVANE_WM_TRACK_FILE,
                  reinterpret_cast<WPARAM>(trackFileName), 0);
 }
 

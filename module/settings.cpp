@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "lorvane.h"
 #include "module/module_state.h"
 #include "module/number_entry.h"
 #include "module/text.h"
@@ -10,16 +11,17 @@
 const char kDefaultServerHostName[] = "lorvane-tracker";
 
 namespace {
-const char16_t kServerNameValue[] = u"QVServerName";
-const char16_t kAccountIdValue[] = u"QVID";
+// The value names as the published header gives them to hosts.
+const char16_t kServerNameValue[] = u"" LORVANE_VALUE_SERVER_NAME;
+const char16_t kAccountIdValue[] = u"" LORVANE_VALUE_ACCOUNT_ID;
 constexpr uint32_t kServerNameBytes = kServerNameChars * 2;
 constexpr uint32_t kAccountIdBytes = kAccountIdChars * 2;
 
-const char16_t kAnswerValue[] = u"QVAnswer";
-const char16_t kLogValue[] = u"QVLog";
-const char16_t kReportMetresValue[] = u"QVReportMetres";
-const char16_t kReportTurnValue[] = u"QVReportTurn";
-const char16_t kReportMaxSecondsValue[] = u"QVReportMaxSeconds";
+const char16_t kAnswerValue[] = u"" LORVANE_VALUE_ANSWER;
+const char16_t kLogValue[] = u"" LORVANE_VALUE_LOG;
+const char16_t kReportMetresValue[] = u"" LORVANE_VALUE_REPORT_METRES;
+const char16_t kReportTurnValue[] = u"" LORVANE_VALUE_REPORT_TURN;
+const char16_t kReportMaxSecondsValue[] = u"" LORVANE_VALUE_REPORT_MAX_SECONDS;
 
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t'; }
 

@@ -1,5 +1,6 @@
 #include "module/text.h"
 
+#include <charconv>
 #include <cstdint>
 
 namespace {
@@ -62,4 +63,28 @@ void copyFieldToNarrow(const char16_t* field, size_t width, char* destination) {
             return;
     }
     destination[width] = 0;
+}
+
+char* formatDecimal(int64_t value, char* out, int minimumDigits) {
+    char digits[kDecimalTextSize];
+    uint64_t magnitude =
+        value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
+    char* end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+    if (value < 0)
+        *out++ = '-';
+    for (int count = static_cast<int>(end - digits); count < minimumDigits; ++count)
+        *out++ = '0';
+    for (const char* digit = digits; digit != end; ++digit)
+        *out++ = *digit;
+    *out = 0;
+    return out;
+}
+
+char16_t* formatDecimal(int64_t value, char16_t* out) {
+    char digits[kDecimalTextSize];
+    char* end = formatDecimal(value, digits);
+    for (const char* digit = digits; digit != end; ++digit)
+        *out++ = static_cast<char16_t>(*digit);
+    *out = 0;
+    return out;
 }

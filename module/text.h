@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // Stores the low byte of each UTF-16 unit in turn and stops after storing a zero byte, so a unit
 // whose low byte is zero (U+0000, but also U+0100, U+0200 ...) ends the text. The caller provides
@@ -24,3 +25,15 @@ void copyFieldToNarrow(const char16_t* field, size_t width, char* destination);
 // Length of a text that may fill its field of `width` units with no terminator.
 size_t fieldLength(const char* field, size_t width);
 size_t fieldLength(const char16_t* field, size_t width);
+
+// Room for the decimal text of any 64-bit integer: a sign, 19 digits and the terminator.
+constexpr size_t kDecimalTextSize = 21;
+
+// Writes `value` in decimal with at least `minimumDigits` digits (zeros in front, after a minus
+// sign), then a terminator, and returns the end (where the terminator is). For the values
+// printf's "%d", "%u" and, with 2, "%02d" of a value that is not negative, the same text. The
+// module writes its numbers with this rather than printf: the C runtime's formatted-print engine
+// would be a tenth of the DLL (benchmarks/README.md). The caller gives room for the text.
+char* formatDecimal(int64_t value, char* out, int minimumDigits = 1);
+// The same text, each character widened.
+char16_t* formatDecimal(int64_t value, char16_t* out);

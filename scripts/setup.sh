@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    cmake ninja-build make clang googletest libbenchmark-dev
+    cmake ninja-build make clang g++ lld llvm googletest libbenchmark-dev
     g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686
     wine64 wine wine32:i386 xvfb xauth

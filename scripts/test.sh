@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds and runs every test: the native core (ASan + UBSan, then ThreadSanitizer, with the fuzz
-# targets' bounded runs) and the Win32 DLLs under Wine.
+# targets' bounded runs), the packages for host vendors (make dist), and the Win32 DLLs under Wine,
+# where each architecture's package is unpacked and tried too.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -22,6 +23,9 @@ echo "== native: ThreadSanitizer"
 cmake --preset tsan >/dev/null
 cmake --build --preset tsan
 run_ctest tsan
+
+echo "== release: the packages for host vendors"
+bash scripts/dist.sh || status=1
 
 # The DLLs, the hosts and every Wine test, for x64 and for the 32-bit platform of the device.
 source scripts/wine-session.sh

@@ -3,7 +3,6 @@
 // the user changes them; a slot is zeroed before a new target goes into it.
 #include "threeg/threeg_setup.h"
 
-#include <charconv>
 #include <cstring>
 #include <mutex>
 
@@ -21,14 +20,6 @@ ListInState<ThreeGTarget> targetsInState() {
 char16_t* append(char16_t* out, const char16_t* text) {
     while (*text != 0)
         *out++ = *text++;
-    return out;
-}
-
-char16_t* appendNumber(char16_t* out, int32_t value) {
-    char digits[12];
-    auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    for (const char* p = digits; p != end; ++p)
-        *out++ = static_cast<char16_t>(*p);
     return out;
 }
 
@@ -57,8 +48,7 @@ void formatTargetRow(const ThreeGTarget& target, char16_t out[kTargetRowTextSize
     end = append(end, u", ");
     end = append(end, frequency);
     end = append(end, u", ");
-    end = appendNumber(end, target.resolution);
-    *end = 0;
+    formatDecimal(target.resolution, end);
 }
 
 NewEntryCheck addTarget(const char16_t* typedId, const char16_t* typedDescription,
@@ -108,6 +98,6 @@ int32_t selectedTarget() { return selectedEntry(targetsInState()); }
 void saveTargets() {
     // Under the lock, so the receiver's last positions go out whole with the rest of the records.
     std::lock_guard<std::mutex> hold(moduleState.listLock);
-    saveTargetList(listFilePath(u"\\zq3GTrack").c_str(), moduleState.targetList,
+    saveTargetList(listFilePath(kTargetListFileName).c_str(), moduleState.targetList,
                    moduleState.targetCount);
 }

@@ -25,4 +25,11 @@ lorvane_warnings(waytool_core)
 
 add_executable(waytool ${PROJECT_SOURCE_DIR}/tools/waytool.cpp)
 target_link_libraries(waytool PRIVATE waytool_core)
+target_include_directories(waytool PRIVATE ${LORVANE_GENERATED_DIR})
+if(WIN32)
+    target_sources(waytool PRIVATE ${PROJECT_SOURCE_DIR}/tools/waytool.rc)
+    target_include_directories(waytool PRIVATE ${PROJECT_SOURCE_DIR}/resources)
+    set_source_files_properties(${PROJECT_SOURCE_DIR}/tools/waytool.rc PROPERTIES OBJECT_DEPENDS
+        "${PROJECT_SOURCE_DIR}/resources/version_info.rc;${LORVANE_GENERATED_DIR}/lorvane_version.h")
+endif()
 lorvane_warnings(waytool)

@@ -8,6 +8,7 @@
 //     --gap MINUTES            a longer pause starts a new track segment (default 10)
 //   waytool lists DIR          the CDPD and 3G lists of a device root (DIR/Windows/zqCDPD and
 //                              DIR/Windows/zq3GTrack) as tables
+//   waytool --version          the version of the tree it was built from
 //
 // Exit 0 on success, 1 when a file is missing or damaged (each error names the file and the
 // offset), 2 on a usage error. Only the standard library: the same source builds for Windows.
@@ -17,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "lorvane.h"
+#include "lorvane_version.h"
 #include "tools/waytool_core.h"
 
 namespace {
@@ -26,6 +29,7 @@ int usage() {
                  "usage: waytool info FILE\n"
                  "       waytool gpx|geojson|kml [--tz Area/City] [--gap MINUTES] FILE...\n"
                  "       waytool lists DIR\n"
+                 "       waytool --version\n"
                  "The files hold the device's local time (the day from the file name\n"
                  "NAME(M.D.YYYY).way, the time of day from each record's comment); the exports\n"
                  "write it in UTC, taken in the zone --tz names (default: this machine's zone).\n"
@@ -149,8 +153,8 @@ int lists(const std::string& root) {
     if (!std::filesystem::is_directory(root, code))
         return failed(root + ": not a folder");
     std::filesystem::path windows = std::filesystem::path(root) / "Windows";
-    std::string cdpdPath = (windows / "zqCDPD").string();
-    std::string targetPath = (windows / "zq3GTrack").string();
+    std::string cdpdPath = (windows / LORVANE_CDPD_LIST_NAME).string();
+    std::string targetPath = (windows / LORVANE_TARGET_LIST_NAME).string();
     std::vector<uint8_t> cdpd, targets;
     bool hasCdpd, hasTargets;
     std::string error;
@@ -164,6 +168,10 @@ int lists(const std::string& root) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::printf("waytool %s\n", LORVANE_VERSION);
+        return 0;
+    }
     if (argc < 3)
         return usage();
     std::string verb = argv[1];

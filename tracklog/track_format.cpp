@@ -2,19 +2,21 @@
 // append (see track_format.h for the layout).
 #include "tracklog/track_format.h"
 
-#include <cstdio>
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
 
+#include "lorvane.h"
 #include "module/module_state.h"
+#include "module/text.h"
 
 // ---- Names ----
 
-static void appendNumber(std::u16string& text, unsigned value) {
-    char digits[16];
-    std::snprintf(digits, sizeof digits, "%u", value);
-    for (const char* d = digits; *d; ++d)
-        text.push_back(static_cast<char16_t>(*d));
+// Appends the decimal digits of `value` to a narrow or a wide text.
+template <typename Text> static void appendNumber(Text& text, unsigned value) {
+    char digits[kDecimalTextSize];
+    char* end = formatDecimal(value, digits);
+    text.append(digits, end);
 }
 
 std::u16string trackFilePath(const char16_t* documentsFolder, const char* name,
@@ -64,9 +66,24 @@ const char* trackBaseName(const char* name) {
     return slash == nullptr ? name : slash + 1;
 }
 
+// Writes into the caller's buffer and allocates nothing, so an append that has come this far
+// cannot fail for want of memory here. Cut, if it ever had to be, to the buffer's room.
 void trackFileName(const char* name, const LocalTime& day, char* fileName) {
-    std::snprintf(fileName, kTrackFileNameBytes, "%s(%u.%u.%u).way", trackBaseName(name),
-                  unsigned(day.month), unsigned(day.day), unsigned(day.year));
+    char date[3 * kDecimalTextSize + sizeof ")" LORVANE_TRACK_EXTENSION];
+    char* end = date;
+    *end++ = '(';
+    end = formatDecimal(day.month, end);
+    *end++ = '.';
+    end = formatDecimal(day.day, end);
+    *end++ = '.';
+    end = formatDecimal(day.year, end);
+    std::memcpy(end, ")" LORVANE_TRACK_EXTENSION, sizeof ")" LORVANE_TRACK_EXTENSION);
+    size_t length = 0;
+    for (const char* part : {trackBaseName(name), static_cast<const char*>(date)}) {
+        for (; *part != 0 && length < kTrackFileNameBytes - 1; ++part)
+            fileName[length++] = *part;
+    }
+    fileName[length] = 0;
 }
 
 uint32_t newestSymbol(int32_t iconIndex) {
@@ -98,15 +115,20 @@ static void appendLe32(std::vector<uint8_t>& out, uint32_t value) {
 void encodeTrackRecord(std::vector<uint8_t>& out, std::string_view baseName, int32_t number,
                        const LocalTime& receivedAt, int32_t longitude, int32_t latitude,
                        uint32_t symbol) {
-    char digits[16];
-    int digitCount = std::snprintf(digits, sizeof digits, ".%d", number);
+    char digits[1 + kDecimalTextSize] = {'.'};
+    char* end = formatDecimal(number, digits + 1);
     out.insert(out.end(), baseName.begin(), baseName.end());
-    appendText(out, digits, static_cast<size_t>(digitCount));
+    appendText(out, digits, static_cast<size_t>(end - digits));
 
-    char comment[64];
-    int length = std::snprintf(comment, sizeof comment, "Address: Unknown  Time: %02d:%02d:%02d",
-                               receivedAt.hour, receivedAt.minute, receivedAt.second);
-    appendText(out, comment, static_cast<size_t>(length));
+    static const char kCommentStart[] = "Address: Unknown  Time: ";
+    char comment[sizeof kCommentStart + 3 * kDecimalTextSize];
+    std::memcpy(comment, kCommentStart, sizeof kCommentStart);
+    end = formatDecimal(receivedAt.hour, comment + sizeof kCommentStart - 1, 2);
+    *end++ = ':';
+    end = formatDecimal(receivedAt.minute, end, 2);
+    *end++ = ':';
+    end = formatDecimal(receivedAt.second, end, 2);
+    appendText(out, comment, static_cast<size_t>(end - comment));
 
     appendLe32(out, static_cast<uint32_t>(longitude));
     appendLe32(out, static_cast<uint32_t>(latitude));

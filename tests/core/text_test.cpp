@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "module/text.h"
@@ -93,5 +97,44 @@ TEST(FieldConversion, AFieldFullToTheBrimIsReadWithinItsWidthAndTerminated) {
     EXPECT_EQ(fieldLength(field, 4), 4u);
     EXPECT_EQ(fieldLength(shortField, 3), 1u);
 }
+
+// The module writes its numbers without printf; its texts must still be printf's, for they name
+// track files and fill their records.
+struct DecimalCase {
+    int64_t value;
+    int minimumDigits;
+};
+
+class FormatDecimal : public testing::TestWithParam<DecimalCase> {};
+
+TEST_P(FormatDecimal, WritesWhatPrintfWritesAndEndsAtItsTerminator) {
+    const DecimalCase& c = GetParam();
+    char expected[32];
+    std::snprintf(expected, sizeof expected, "%0*" PRId64, c.minimumDigits, c.value);
+    char out[kDecimalTextSize + 1];
+    std::memset(out, 'x', sizeof out);
+    char* end = formatDecimal(c.value, out, c.minimumDigits);
+    EXPECT_STREQ(out, expected);
+    EXPECT_EQ(end, out + std::strlen(expected)) << "the end is not at the terminator";
+    EXPECT_EQ(out[std::strlen(expected) + 1], 'x') << "wrote past its terminator";
+
+    if (c.minimumDigits == 1) {
+        char16_t wide[kDecimalTextSize];
+        char16_t* wideEnd = formatDecimal(c.value, wide);
+        EXPECT_EQ(std::u16string(wide), std::u16string(expected, expected + std::strlen(expected)));
+        EXPECT_EQ(wideEnd, wide + std::strlen(expected));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FormatDecimal,
+    testing::Values(DecimalCase{0, 1}, DecimalCase{7, 1}, DecimalCase{-5, 1}, DecimalCase{2002, 1},
+                    DecimalCase{255, 1}, DecimalCase{4294967295, 1},
+                    DecimalCase{std::numeric_limits<int32_t>::min(), 1},
+                    DecimalCase{std::numeric_limits<int64_t>::min(), 1},
+                    DecimalCase{std::numeric_limits<int64_t>::max(), 1},
+                    // the times of a record's comment: "%02d" of an hour, a minute, a second
+                    DecimalCase{0, 2}, DecimalCase{7, 2}, DecimalCase{59, 2},
+                    DecimalCase{65535, 2}));
 
 } // namespace

@@ -5,7 +5,7 @@ add_executable(keepalive wine/keepalive.cpp)
 
 add_library(wine_support STATIC wine/wine_support.cpp)
 target_link_libraries(wine_support PUBLIC ws2_32 window_png)
-target_include_directories(wine_support PUBLIC ${PROJECT_SOURCE_DIR})
+target_include_directories(wine_support PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
 lorvane_warnings(wine_support)
 
 # lorvane_wine_binary(name source...): a GoogleTest binary of the module's Wine tests.

@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "module/exports.h"
 #include "tests/wine/module_fixture.h"
 #include "tests/wine/wine_support.h"
 #include "module/export_names.h"

@@ -9,6 +9,8 @@
 
 #include <vector>
 
+#include "lorvane.h"
+
 const wchar_t kSettingsKeyPath[] = L"Software\\Orlisk Inc.\\Orlisk GPS\\3.0";
 
 void clearSettings() { RegDeleteKeyW(HKEY_CURRENT_USER, kSettingsKeyPath); }
@@ -301,7 +303,7 @@ std::vector<std::string> hostNotified;
 namespace {
 
 LRESULT CALLBACK testHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_USER + 15) {
+    if (message == LORVANE_WM_TRACK_FILE) {
         hostNotified.push_back(reinterpret_cast<const char*>(wParam));
         return 0;
     }
