@@ -58,6 +58,17 @@ int pumpFor(DWORD ms) {
     return timers;
 }
 
+// Returns once the box's thread has drawn it and waits in its message loop. While Wine builds a
+// box it takes the loader lock for the box's resources; the host's FreeLibrary holds that lock
+// through detach, so a box caught half-built could not end until detach gave up waiting. Such a
+// moment lies in the system, not in the module, and is not the one this test is about.
+void waitUntilIdle(HWND box) {
+    DWORD_PTR result;
+    SendMessageTimeoutW(box, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result);
+    UpdateWindow(box);
+    SendMessageTimeoutW(box, WM_NULL, 0, 0, SMTO_BLOCK, 5000, &result);
+}
+
 class Unload : public ModuleFixture {
   protected:
     void SetUp() override {
@@ -109,6 +120,7 @@ TEST_F(Unload, WhileTheReceiverShowsAMessageBoxClosesTheBoxAndEndsTheReceiver) {
     sendTo28695(s, notLocated, sizeof notLocated);
     HWND box = waitForDialog(L"Orlisk GPS");
     ASSERT_NE(box, nullptr) << "no message box for a target the server has not located";
+    waitUntilIdle(box);
 
     report("box open", unloadMs());
     EXPECT_FALSE(IsWindow(box)) << "the module left its box on the screen";
