@@ -1,15 +1,20 @@
 // The append with its file I/O. A file that is as the last append left it (track_memory.h) is
 // checked with a few hundred bytes read and appended to at once; any other is walked in chunks
 // of a fixed size, so neither the time of an unchanged file's append nor the memory of any
-// append grows with the file. Then only what changes is written: the new record, the symbols that
-// drop to 17, and the count, in that order and with a flush before the count, so that a cut-off
-// append never leaves a count that promises a record the file does not hold.
+// append grows with the file. Then only what changes is written: the new records, the symbols
+// that drop to 17, and the count, in that order and with a flush before the count, so that a
+// cut-off append never leaves a count that promises a record the file does not hold.
+//
+// Points that reach the same file together share its open, walk and flush: the flush waits for
+// the disk, which can take from a tenth of a millisecond to hundreds, and one wait per point
+// would let datagrams pile up in the socket until it drops them.
 #include "tracklog/track_file.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "module/module_state.h"
 #include "tracklog/track_format.h"
@@ -153,9 +158,32 @@ bool writeTrackAppend(FileHandle file, const TrackAppend& append, Demotions& dem
     return writeAt(file, kTrackCountOffset, count, sizeof count) && flushed;
 }
 
-void writeTrackPoint(const std::u16string& path, const char* baseName,
-                     const LocalTime& receivedAt, int32_t longitude, int32_t latitude,
-                     uint32_t symbol) {
+// A point as its file gets it: the coordinates tenfold and the symbol of a newest point.
+struct FileRecord {
+    LocalTime receivedAt;
+    int32_t longitude;
+    int32_t latitude;
+    uint32_t symbol;
+};
+
+// The records of `records`, in order, after what the walk found; false when the count cannot
+// grow even by the first.
+bool planRecords(const TrackWalk& walk, bool newFile, const char* baseName,
+                 const std::vector<FileRecord>& records, TrackAppend* append) {
+    const FileRecord& first = records.front();
+    if (!planTrackAppend(walk, newFile, baseName, first.receivedAt, first.longitude,
+                         first.latitude, first.symbol, append))
+        return false;
+    for (size_t i = 1; i < records.size(); ++i) {
+        const FileRecord& r = records[i];
+        if (!extendTrackAppend(append, baseName, r.receivedAt, r.longitude, r.latitude, r.symbol))
+            break;  // a full file keeps what fits
+    }
+    return true;
+}
+
+void writeTrackRecords(const std::u16string& path, const char* baseName,
+                       const std::vector<FileRecord>& records) {
     // Never CreateAlways: a file held by another program when the first open is tried may be
     // released before the second, and must not be emptied then.
     bool newFile = false;
@@ -182,8 +210,7 @@ void writeTrackPoint(const std::u16string& path, const char* baseName,
     else if (!newFile)
         walk = walkFromDisk(file.handle, demotions);
     TrackAppend append;
-    if (walk.failed || !planTrackAppend(walk, newFile, baseName, receivedAt, longitude, latitude,
-                                        symbol, &append))
+    if (walk.failed || !planRecords(walk, newFile, baseName, records, &append))
         return;
     bool whole = writeTrackAppend(file.handle, append, demotions);
     file.close();
@@ -191,25 +218,67 @@ void writeTrackPoint(const std::u16string& path, const char* baseName,
         remember(path, walk, append);
 }
 
+// The file's record of `point`; false when it cannot have one (a coordinate whose tenfold does
+// not fit 32 bits).
+bool fileRecordOf(const TrackPoint& point, FileRecord* record) {
+    record->receivedAt = point.receivedAt;
+    record->symbol = newestSymbol(point.iconIndex);
+    return tenfoldCoordinate(point.longitude, &record->longitude) &&
+           tenfoldCoordinate(point.latitude, &record->latitude);
+}
+
+// Each file of the points in turn, in the order of its first point, with the records of all its
+// points. A file that fails, also for want of memory, fails alone: the others are still written.
+void writeTrackFiles(const TrackPoint* points, size_t count) {
+    std::vector<std::u16string> paths;
+    for (size_t i = 0; i < count; ++i)
+        paths.push_back(trackFilePath(moduleState.documentsFolder, points[i].name,
+                                      points[i].receivedAt));
+    std::vector<bool> written(count, false);
+    std::vector<FileRecord> records;
+    for (size_t i = 0; i < count; ++i) {
+        if (written[i])
+            continue;
+        records.clear();
+        for (size_t j = i; j < count; ++j) {
+            FileRecord record;
+            if (written[j] || paths[j] != paths[i])
+                continue;
+            written[j] = true;
+            if (fileRecordOf(points[j], &record))
+                records.push_back(record);
+        }
+        if (records.empty() || !isWritableTrackPath(paths[i], points[i].name))
+            continue;
+        try {
+            writeTrackRecords(paths[i], trackBaseName(points[i].name), records);
+        } catch (...) {
+            // Out of memory, the only thing that throws here: these points are lost as a failed
+            // write would lose them. Every file handle was closed on the way out, and a file
+            // whose append broke off is walked again next time.
+        }
+    }
+}
+
 }  // namespace
 
 void appendTrackPoint(const char* name, const LocalTime& receivedAt, int32_t latitude,
                       int32_t longitude, int32_t iconIndex) {
-    ModuleState& m = moduleState;
-    trackFileName(name, receivedAt, m.lastTrackFileName);
-    try {
-        std::u16string path = trackFilePath(m.documentsFolder, name, receivedAt);
-        int32_t fileLongitude = 0, fileLatitude = 0;
-        if (isWritableTrackPath(path, name) && tenfoldCoordinate(longitude, &fileLongitude) &&
-            tenfoldCoordinate(latitude, &fileLatitude))
-            writeTrackPoint(path, trackBaseName(name), receivedAt, fileLongitude, fileLatitude,
-                            newestSymbol(iconIndex));
-    } catch (...) {
-        // Out of memory, the only thing that throws here: the point is lost as a failed write
-        // would lose it, and the receiver goes on. Every file handle was closed on the way out,
-        // and a file whose append broke off is walked again next time.
-    }
+    TrackPoint point{name, receivedAt, latitude, longitude, iconIndex};
+    appendTrackPoints(&point, 1);
+}
 
-    // After the file is closed, and whatever became of it.
-    platformNotifyHost(m.hostWindow, m.lastTrackFileName);
+void appendTrackPoints(const TrackPoint* points, size_t count) {
+    try {
+        writeTrackFiles(points, count);
+    } catch (...) {
+        // Out of memory before any file was opened: nothing is written, and the host is told
+        // all the same, as for any failed append.
+    }
+    // After every file is closed, and whatever became of it.
+    ModuleState& m = moduleState;
+    for (size_t i = 0; i < count; ++i) {
+        trackFileName(points[i].name, points[i].receivedAt, m.lastTrackFileName);
+        platformNotifyHost(m.hostWindow, m.lastTrackFileName);
+    }
 }
