@@ -9,6 +9,7 @@
 #include <string>
 
 #include "cdpd/cdpd_list.h"
+#include "exchange/receive_loop.h"
 #include "exchange/receiver_win.h"
 #include "exchange/socket_address.h"
 #include "module/module_state.h"
@@ -50,6 +51,11 @@ void openEndpoint() {
         return;
     }
     moduleState.udpSocket = static_cast<SocketHandle>(s);
+    // Room for what arrives while the receiver waits for the disk (receive_loop.h). A system
+    // that caps the size gives what it allows; the receiver's rounds do the rest.
+    int receiveBuffer = kReceiveBufferBytes;
+    setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+               sizeof receiveBuffer);
     sockaddr_in endpoint = localEndpoint();
     if (bind(s, reinterpret_cast<sockaddr*>(&endpoint), sizeof endpoint) == 0)
         moduleState.endpointBound = true;

@@ -47,6 +47,7 @@ set_tests_properties(wine.locate_over_udp PROPERTIES
     RESOURCE_LOCK udp28695)
 
 lorvane_wine_test(track_append_wine_test wine/track_append_test.cpp)
+target_link_libraries(track_append_wine_test PRIVATE lorvane_core)  # the track-file walk
 lorvane_wine_test(threeg_dialogs_wine_test wine/threeg_dialogs_test.cpp)
 
 # End to end: the server, a modem and two devices in network namespaces of their own.

@@ -10,6 +10,7 @@
 #include "tests/wine/module_fixture.h"
 #include "tests/wine/wine_support.h"
 #include "module/export_names.h"
+#include "tracklog/track_format.h"
 
 namespace {
 
@@ -58,9 +59,9 @@ class TrackAppend : public ModuleFixture {
                   152);
     }
     // Pumps the host's messages until `count` notifications arrived (bounded).
-    void waitForNotifications(size_t count) {
+    void waitForNotifications(size_t count, DWORD boundMs = 5000) {
         DWORD start = GetTickCount();
-        while (hostNotified.size() < count && GetTickCount() - start < 5000) {
+        while (hostNotified.size() < count && GetTickCount() - start < boundMs) {
             MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
                 DispatchMessageW(&message);
@@ -160,6 +161,30 @@ TEST_F(TrackAppend, ARecordAppendedByAnotherProgramBetweenTwoPositionsIsCountedO
     EXPECT_EQ(countOf(after), 3);
     EXPECT_STREQ(reinterpret_cast<const char*>(after.data() + bytes.size()), "127.0.0.1.3");
     EXPECT_EQ(after[bytes.size() - 4], 17) << "the stranger's newest point is demoted";
+}
+
+// While the receiver waits (here for the host, which handles no message until it has sent
+// everything; as it would wait for a disk that stalls), the positions queue in the socket: more
+// of them than Linux's default socket queue holds under Wine (about 250). The socket's room takes
+// them all, the rounds that follow write them in order, and the host is told of each.
+TEST_F(TrackAppend, PositionsQueuedWhileTheReceiverWaitsAreAllKeptInOrder) {
+    constexpr int kQueued = 400;
+    for (int i = 0; i <= kQueued; ++i)
+        sendPosition(1000 + i, -34);
+    waitForNotifications(kQueued + 1, 60000);
+    EXPECT_EQ(hostNotified.size(), size_t(kQueued + 1));
+
+    std::vector<unsigned char> bytes = fileBytes();
+    std::vector<uint64_t> newest;
+    TrackWalk walk = walkTrackFile(bytes.data(), bytes.size(), &newest);
+    EXPECT_FALSE(walk.truncated);
+    EXPECT_EQ(walk.recordsEnd, bytes.size());
+    EXPECT_EQ(newest.size(), 1u) << "only the newest point keeps its symbol";
+    ASSERT_EQ(walk.wholeRecords, kQueued + 1);
+    ByteReader in = byteReader(bytes.data(), bytes.size(), kTrackRecordsOffset);
+    TrackRecord record;
+    for (int i = 0; i <= kQueued && readTrackRecord(in, &record); ++i)
+        ASSERT_EQ(record.latitude, (1000 + i) * 10) << "record " << i + 1;
 }
 
 } // namespace
