@@ -84,12 +84,11 @@ netlab_up
 netlab_host device 10.77.0.1
 netlab_host peers 10.77.0.2
 # The prober at .3 and .4, the peers from .100 on, all on the peers' one link.
-peer_link="${NETLAB}d1"
-netlab_exec peers ip addr add 10.77.0.3/24 dev "$peer_link"
-netlab_exec peers ip addr add 10.77.0.4/24 dev "$peer_link"
+netlab_address peers 10.77.0.3
+netlab_address peers 10.77.0.4
 lists=()
 for i in $(seq 0 $((peers - 1))); do
-    netlab_exec peers ip addr add "10.77.0.$((100 + i))/24" dev "$peer_link"
+    netlab_address peers "10.77.0.$((100 + i))"
     # Polled once at the start and then every 1000 minutes: the peers send on their own.
     lists+=(--cdpd "10.77.0.$((100 + i)),Peer $i,1000,$((i % 6)),0")
 done

@@ -34,7 +34,7 @@ void resetFakePlatform() {
     fake.timers.clear();
     fake.nextTimer = 1;
     fake.timersFail = false;
-    fake.nowMs = 0;
+    fake.tickMs = 0;
 
     // The module state as at load: all zero, but the socket invalid and the receiver stopped.
     ModuleState& m = moduleState;
@@ -65,6 +65,7 @@ void resetFakePlatform() {
     m.reportRules = {};
     resetReportTrack(&m.reportTrack);
     resetAnswerLimit(&m.answerLimit);
+    resetTickClock(&m.tickClock);
 }
 
 bool platformGetPositionalData(ZQGPS_POSITIONALDATA* record) {
@@ -133,4 +134,4 @@ uintptr_t platformStartTimer(ModuleTimer which, uint32_t periodMs) {
 
 void platformStopTimer(uintptr_t timer) { fake.timers.erase(timer); }
 
-uint64_t platformMonotonicMs() { return fake.nowMs; }
+uint32_t platformTickMs() { return fake.tickMs; }
