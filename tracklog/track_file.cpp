@@ -243,13 +243,32 @@ bool fileRecordOf(const TrackPoint& point, FileRecord* record) {
            tenfoldCoordinate(point.latitude, &record->latitude);
 }
 
+// Two points go to one file when they have the same name and day: the path is the name and the
+// date, widened byte by byte, and the date's "(" is the path's last.
+bool sameFile(const TrackPoint& a, const TrackPoint& b) {
+    return std::strcmp(a.name != nullptr ? a.name : "", b.name != nullptr ? b.name : "") == 0 &&
+           a.receivedAt.year == b.receivedAt.year && a.receivedAt.month == b.receivedAt.month &&
+           a.receivedAt.day == b.receivedAt.day;
+}
+
+// The records of one file, its name and day those of `first`. A file that fails, also for want
+// of memory, fails alone: the others are still written.
+void writeTrackFile(const TrackPoint& first, const std::vector<FileRecord>& records) {
+    try {
+        std::u16string path =
+            trackFilePath(moduleState.documentsFolder, first.name, first.receivedAt);
+        if (!records.empty() && isWritableTrackPath(path, first.name))
+            writeTrackRecords(path, trackBaseName(first.name), records);
+    } catch (...) {
+        // Out of memory, the only thing that throws here: these points are lost as a failed
+        // write would lose them. Every file handle was closed on the way out, and a file whose
+        // append broke off is walked again next time.
+    }
+}
+
 // Each file of the points in turn, in the order of its first point, with the records of all its
-// points. A file that fails, also for want of memory, fails alone: the others are still written.
+// points.
 void writeTrackFiles(const TrackPoint* points, size_t count) {
-    std::vector<std::u16string> paths;
-    for (size_t i = 0; i < count; ++i)
-        paths.push_back(trackFilePath(moduleState.documentsFolder, points[i].name,
-                                      points[i].receivedAt));
     std::vector<bool> written(count, false);
     std::vector<FileRecord> records;
     for (size_t i = 0; i < count; ++i) {
@@ -258,21 +277,13 @@ void writeTrackFiles(const TrackPoint* points, size_t count) {
         records.clear();
         for (size_t j = i; j < count; ++j) {
             FileRecord record;
-            if (written[j] || paths[j] != paths[i])
+            if (written[j] || !sameFile(points[i], points[j]))
                 continue;
             written[j] = true;
             if (fileRecordOf(points[j], &record))
                 records.push_back(record);
         }
-        if (records.empty() || !isWritableTrackPath(paths[i], points[i].name))
-            continue;
-        try {
-            writeTrackRecords(paths[i], trackBaseName(points[i].name), records);
-        } catch (...) {
-            // Out of memory, the only thing that throws here: these points are lost as a failed
-            // write would lose them. Every file handle was closed on the way out, and a file
-            // whose append broke off is walked again next time.
-        }
+        writeTrackFile(points[i], records);
     }
 }
 
