@@ -1,8 +1,10 @@
-// The receiver's two handlers. Each reads the lists only under listLock, copying out what it needs
-// (a name, an icon), and never holds the lock while it writes a track file, sends, or shows a
-// message: those can take long, and the host's thread must be free to edit the lists meanwhile.
+// The receiver's two handlers and its rounds. Each handler reads the lists only under listLock,
+// copying out what it needs (a name, an icon), and never holds the lock while it writes a track
+// file, sends, or shows a message: those can take long, and the host's thread must be free to
+// edit the lists meanwhile.
 #include "exchange/dispatch.h"
 
+#include <cstring>
 #include <string>
 
 #include "module/module_state.h"
@@ -12,18 +14,44 @@
 
 namespace {
 
-// A track's name: the description up to, not including, its first '/'. The field may be full
-// to the brim with no zero.
-std::string trackName(const char* description, size_t width) {
-    std::string name(description, fieldLength(description, width));
-    return name.substr(0, name.find('/'));
+// A track's name is a list description up to its first '/', or a sender's dotted address: the
+// longest description and its zero fit.
+constexpr size_t kTrackNameBytes = sizeof(ThreeGTarget::description) + 1;
+static_assert(sizeof(CdpdAddress::description) < kTrackNameBytes);
+static_assert(kDottedAddressSize <= kTrackNameBytes);
+
+// The positions taken since the last write, each with its name: the receiver thread's alone.
+// Fixed room, so holding a position never allocates.
+struct HeldPositions {
+    TrackPoint points[kRoundPositions];
+    char names[kRoundPositions][kTrackNameBytes];
+    size_t count;
+};
+HeldPositions held;
+
+// The name of the next position to hold; a full round is written first to make room.
+char* nextHeldName() {
+    if (held.count == kRoundPositions)
+        writeHeldPositions();
+    return held.names[held.count];
 }
 
-// The sender's address in dotted decimal, as the CDPD dialogs show it.
-std::string dottedAddress(uint32_t address) {
-    char text[kDottedAddressSize];
-    formatDottedAddress(address, text);
-    return text;
+// Holds a position under the name nextHeldName gave.
+void holdPosition(const PositionMessage& m, const LocalTime& receivedAt, int32_t icon) {
+    held.points[held.count] =
+        TrackPoint{held.names[held.count], receivedAt, m.latitude, m.longitude, icon};
+    ++held.count;
+}
+
+// A track's name: the description up to, not including, its first '/'. The field may be full
+// to the brim with no zero.
+void copyTrackName(const char* description, size_t width, char* name) {
+    size_t length = fieldLength(description, width);
+    const void* slash = std::memchr(description, '/', length);
+    if (slash != nullptr)
+        length = static_cast<size_t>(static_cast<const char*>(slash) - description);
+    std::memcpy(name, description, length);
+    name[length] = 0;
 }
 
 bool isCdpdListed(uint32_t address) {
@@ -68,7 +96,7 @@ void answerLocateRequest(const SocketAddress& sender) {
 // address, or after the address itself with the icon of the selected entry.
 void logPeerPosition(const PositionMessage& m, const SocketAddress& sender,
                      const LocalTime& receivedAt) {
-    std::string name;
+    char* name = nextHeldName();
     int32_t icon = 0;  // when the selection names no entry either
     bool matched = false;
     {
@@ -76,7 +104,7 @@ void logPeerPosition(const PositionMessage& m, const SocketAddress& sender,
         for (int32_t i = 0; i < moduleState.cdpdCount && i < kCdpdCapacity; ++i) {
             const CdpdAddress& entry = moduleState.cdpdList[i];
             if (entry.address == sender.address) {
-                name = trackName(entry.description, sizeof entry.description);
+                copyTrackName(entry.description, sizeof entry.description, name);
                 icon = entry.iconIndex;
                 matched = true;
                 break;
@@ -90,8 +118,8 @@ void logPeerPosition(const PositionMessage& m, const SocketAddress& sender,
     if (!matched && moduleState.logPolicy == LogPolicy::Listed)
         return;  // the owner logs listed senders only
     if (!matched)
-        name = dottedAddress(sender.address);
-    appendTrackPoint(name.c_str(), receivedAt, m.latitude, m.longitude, icon);
+        formatDottedAddress(sender.address, name);
+    holdPosition(m, receivedAt, icon);
 }
 
 bool sameId(const char16_t* targetId, const char16_t* id) {
@@ -106,7 +134,7 @@ void logTargetPosition(const PositionMessage& m, const char16_t* id, bool fromSe
                        const LocalTime& receivedAt) {
     if (!fromServer)
         return;
-    std::string name;
+    char* name = nextHeldName();
     int32_t icon = 0;
     {
         std::lock_guard<std::mutex> hold(moduleState.listLock);
@@ -123,10 +151,10 @@ void logTargetPosition(const PositionMessage& m, const char16_t* id, bool fromSe
             return;  // an unchanged position is logged once
         match->lastLongitude = m.longitude;
         match->lastLatitude = m.latitude;
-        name = trackName(match->description, sizeof match->description);
+        copyTrackName(match->description, sizeof match->description, name);
         icon = match->iconIndex;
     }
-    appendTrackPoint(name.c_str(), receivedAt, m.latitude, m.longitude, icon);
+    holdPosition(m, receivedAt, icon);
 }
 
 // The server has no position for a target queried once. Shown only while tracking is off, and
@@ -135,18 +163,10 @@ void logTargetPosition(const PositionMessage& m, const char16_t* id, bool fromSe
 void tellNotLocatedYet(const char16_t* id, bool fromServer) {
     if (!fromServer || moduleState.trackTimer != 0)
         return;
+    // The box waits for the user: what came before it is written and told first.
+    writeHeldPositions();
     std::u16string text = std::u16string(id) + u" hasn't been located yet.";
     platformMessageBox(text.c_str(), u"Orlisk GPS", kMbOk | kMbSetForeground);
-}
-
-} // namespace
-
-void handleDatagram(const uint8_t* bytes, size_t length, const SocketAddress& sender) {
-    PositionMessage message = decodeReceived(bytes, length);
-    if (isServerKind(message.kind))
-        handleServerMessage(message, sender);
-    else
-        handlePeerMessage(message, sender);
 }
 
 void handlePeerMessage(const PositionMessage& message, const SocketAddress& sender) {
@@ -181,4 +201,30 @@ void handleServerMessage(const PositionMessage& message, const SocketAddress& se
     case TargetReportContent::Nothing:
         break;
     }
+}
+
+} // namespace
+
+void takeDatagram(const uint8_t* bytes, size_t length, const SocketAddress& sender) {
+    PositionMessage message = decodeReceived(bytes, length);
+    if (isServerKind(message.kind))
+        handleServerMessage(message, sender);
+    else
+        handlePeerMessage(message, sender);
+}
+
+void writeHeldPositions() {
+    size_t count = held.count;
+    held.count = 0;
+    appendTrackPoints(held.points, count);
+}
+
+void writeHeldPositionsUnlessMoreWait() {
+    if (held.count > 0 && !platformDatagramWaiting(moduleState.udpSocket))
+        writeHeldPositions();
+}
+
+void handleDatagram(const uint8_t* bytes, size_t length, const SocketAddress& sender) {
+    takeDatagram(bytes, length, sender);
+    writeHeldPositions();
 }

@@ -21,3 +21,11 @@ ReceiveStep stepAfterReceive(int result, ReceiveError error);
 // How long the receiver waits before receiving again after a failing receive, unless detach
 // wakes it first.
 constexpr unsigned kReceivePauseMs = 500;
+
+// The receive buffer the module asks for its socket: room for the datagrams that arrive while the
+// receiver waits for a disk that stalls. A thousand 152-byte positions a second for two seconds
+// are 304 KB of datagrams. A system that counts only the datagrams' bytes holds about 6,900 in
+// 1 MiB; Linux, under Wine, counts about 830 bytes for each against twice the size asked, so
+// about 2,500, as long as net.core.rmem_max lets the socket have 1 MiB (Debian's default is
+// 208 KiB, which holds about 500).
+constexpr int kReceiveBufferBytes = 1 << 20;

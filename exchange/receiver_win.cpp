@@ -1,6 +1,7 @@
 // The receiver thread's Win32 side: recvfrom into a zeroed 152-byte buffer, the platform's error
 // mapped for the core's decision, and the wait that keeps a failing socket from spinning the
-// thread. Detach ends it: the closed socket fails the receive, receiverStop ends the loop.
+// thread. Detach ends it: the closed socket fails the receive, receiverStop ends the loop. Which
+// datagrams make a round, and when its positions are written, is the core's (dispatch.h).
 #define WIN32_LEAN_AND_MEAN
 #include <winsock2.h>
 #include <windows.h>
@@ -37,6 +38,7 @@ void receiverLoop(void*) {
     uint8_t buffer[kMessageSize];
     SocketAddress sender;
     while (!moduleState.receiverStop) {
+        writeHeldPositionsUnlessMoreWait();
         std::memset(buffer, 0, sizeof buffer);
         std::memset(&sender, 0, sizeof sender);
         int senderLength = sizeof sender;  // reset for every receive: recvfrom may shorten it
@@ -47,7 +49,7 @@ void receiverLoop(void*) {
         case ReceiveStep::Handle:
             // No exception may end the receiver: a failure of memory costs this datagram only.
             try {
-                handleDatagram(buffer, static_cast<size_t>(n), sender);
+                takeDatagram(buffer, static_cast<size_t>(n), sender);
             } catch (...) {
             }
             break;
@@ -58,6 +60,9 @@ void receiverLoop(void*) {
             break;
         }
     }
+    // Stopped with positions taken out of the socket: they still go to their files (detach has
+    // nulled the host's window, so nobody is told).
+    writeHeldPositions();
 }
 
 } // namespace

@@ -8,12 +8,14 @@
 //
 // Commands, each answered with one line:
 //   fix                  the driver's current fix
+//   memory               this process's working set and private bytes, in KiB
 //   cdpdStartTrack       cdpdStopTrack
 //   ThreeGStartTrack     ThreeGStopTrack     ThreeGStartSend     ThreeGStopSend
 //   ThreeGServerSetup    (and the other exports by name, module_exports.h)
 //   quit
 // Each track-file notification from the module prints "track NAME".
 #include <windows.h>
+#include <psapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -52,6 +54,22 @@ void printFix() {
                 fix.latitude / 1e7, fix.longitude / 1e7, fix.mode, fix.altitude,
                 fix.course / 10.0, fix.speed / 10.0, fix.year, fix.month, fix.day, fix.hour,
                 fix.minute, fix.second);
+    std::fflush(stdout);
+}
+
+// What the process holds of memory, for soaks that watch a module over minutes. The private
+// bytes are the commit charge (PagefileUsage), which Wine also fills (from the process's
+// anonymous and swapped memory); it leaves PrivateUsage at zero.
+void printMemory() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    if (!GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters)) {
+        std::printf("memory unknown (error %lu)\n", GetLastError());
+    } else {
+        std::printf("memory working-set %llu private %llu\n",
+                    static_cast<unsigned long long>(counters.WorkingSetSize / 1024),
+                    static_cast<unsigned long long>(counters.PagefileUsage / 1024));
+    }
     std::fflush(stdout);
 }
 
@@ -135,6 +153,8 @@ int main(int argc, char** argv) {
                 running = false;
             else if (*command == "fix")
                 printFix();
+            else if (*command == "memory")
+                printMemory();
             else if (!command->empty())
                 callExport(*command, host);
             delete command;

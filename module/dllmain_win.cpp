@@ -8,6 +8,7 @@
 
 
 #include "cdpd/cdpd_list.h"
+#include "exchange/receive_loop.h"
 #include "exchange/receiver_win.h"
 #include "exchange/socket_address.h"
 #include "lorvane.h"
@@ -51,6 +52,11 @@ void openEndpoint() {
         return;
     }
     moduleState.udpSocket = static_cast<SocketHandle>(s);
+    // Room for what arrives while the receiver waits for the disk (receive_loop.h). A system
+    // that caps the size gives what it allows; the receiver's rounds do the rest.
+    int receiveBuffer = kReceiveBufferBytes;
+    setsockopt(s, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receiveBuffer),
+               sizeof receiveBuffer);
     sockaddr_in endpoint = localEndpoint();
     if (bind(s, reinterpret_cast<sockaddr*>(&endpoint), sizeof endpoint) == 0)
         moduleState.endpointBound = true;

@@ -35,6 +35,10 @@ void platformRegSetAppVal(const char16_t* key, const char16_t* valueName, uint32
 // nothing is retried, so none is returned.
 void platformSendTo(SocketHandle socket, const SocketAddress& to, const void* bytes, size_t length);
 
+// True when a datagram waits in `socket`'s queue, so that the next receive returns at once.
+// Never blocks; false for the invalid socket or one that fails.
+bool platformDatagramWaiting(SocketHandle socket);
+
 // ---- Files ----
 // Paths are wide and absolute from the current drive's root ("\My Documents\x.way"). Every file
 // is opened with share mode 0: while one handle holds it, every other open fails.

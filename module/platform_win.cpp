@@ -36,6 +36,16 @@ void platformSendTo(SocketHandle socket, const SocketAddress& to, const void* by
            0, reinterpret_cast<const sockaddr*>(&address), sizeof address);
 }
 
+bool platformDatagramWaiting(SocketHandle socket) {
+    if (socket == kNoSocket)
+        return false;
+    fd_set readable;
+    FD_ZERO(&readable);
+    FD_SET(static_cast<SOCKET>(socket), &readable);
+    timeval now{0, 0};  // a poll, not a wait
+    return select(0, &readable, nullptr, nullptr, &now) == 1;
+}
+
 void platformNotifyHost(void* hostWindow, const char* trackFileName) {
     if (hostWindow == nullptr)
         return;

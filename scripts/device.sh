@@ -81,7 +81,9 @@ device_start() {
 device_wait() {
     local name="$1" text="$2" seconds="${3:-30}" dir="${DEVICE_DIR[$1]}" i
     for i in $(seq 1 $((seconds * 10))); do
-        if tr -d '\r' <"$dir/host.log" | tail -n +"${DEVICE_SEEN[$name]:-1}" | grep -q "^$text"; then
+        # grep reads to the end (no -q): a grep that quits early would end tr with SIGPIPE, which
+        # pipefail reports as a failure once the log is longer than a pipe holds.
+        if tr -d '\r' <"$dir/host.log" | tail -n +"${DEVICE_SEEN[$name]:-1}" | grep "^$text" >/dev/null; then
             DEVICE_SEEN[$name]=$(($(wc -l <"$dir/host.log") + 1))
             return 0
         fi

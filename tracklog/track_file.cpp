@@ -1,15 +1,20 @@
 // The append with its file I/O. A file that is as the last append left it (track_memory.h) is
 // checked with a few hundred bytes read and appended to at once; any other is walked in chunks
 // of a fixed size, so neither the time of an unchanged file's append nor the memory of any
-// append grows with the file. Then only what changes is written: the new record, the symbols that
-// drop to 17, and the count, in that order and with a flush before the count, so that a cut-off
-// append never leaves a count that promises a record the file does not hold.
+// append grows with the file. Then only what changes is written: the new records, the symbols
+// that drop to 17, and the count, in that order and with a flush before the count, so that a
+// cut-off append never leaves a count that promises a record the file does not hold.
+//
+// Points that reach the same file together share its open, walk and flush: the flush waits for
+// the disk, which can take from a tenth of a millisecond to hundreds, and one wait per point
+// would let datagrams pile up in the socket until it drops them.
 #include "tracklog/track_file.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
 #include "module/module_state.h"
 #include "tracklog/track_format.h"
@@ -163,9 +168,32 @@ AppendWritten writeTrackAppend(FileHandle file, const TrackAppend& append, Demot
                : AppendWritten::CountLeft;
 }
 
-void writeTrackPoint(const std::u16string& path, const char* baseName,
-                     const LocalTime& receivedAt, int32_t longitude, int32_t latitude,
-                     uint32_t symbol) {
+// A point as its file gets it: the coordinates tenfold and the symbol of a newest point.
+struct FileRecord {
+    LocalTime receivedAt;
+    int32_t longitude;
+    int32_t latitude;
+    uint32_t symbol;
+};
+
+// The records of `records`, in order, after what the walk found; false when the count cannot
+// grow even by the first.
+bool planRecords(const TrackWalk& walk, bool newFile, const char* baseName,
+                 const std::vector<FileRecord>& records, TrackAppend* append) {
+    const FileRecord& first = records.front();
+    if (!planTrackAppend(walk, newFile, baseName, first.receivedAt, first.longitude,
+                         first.latitude, first.symbol, append))
+        return false;
+    for (size_t i = 1; i < records.size(); ++i) {
+        const FileRecord& r = records[i];
+        if (!extendTrackAppend(append, baseName, r.receivedAt, r.longitude, r.latitude, r.symbol))
+            break;  // a full file keeps what fits
+    }
+    return true;
+}
+
+void writeTrackRecords(const std::u16string& path, const char* baseName,
+                       const std::vector<FileRecord>& records) {
     // Never CreateAlways: a file held by another program when the first open is tried may be
     // released before the second, and must not be emptied then.
     bool newFile = false;
@@ -192,8 +220,7 @@ void writeTrackPoint(const std::u16string& path, const char* baseName,
     else if (!newFile)
         walk = walkFromDisk(file.handle, demotions);
     TrackAppend append;
-    if (walk.failed || !planTrackAppend(walk, newFile, baseName, receivedAt, longitude, latitude,
-                                        symbol, &append))
+    if (walk.failed || !planRecords(walk, newFile, baseName, records, &append))
         return;
     AppendWritten written = writeTrackAppend(file.handle, append, demotions);
     file.close();
@@ -207,25 +234,78 @@ void writeTrackPoint(const std::u16string& path, const char* baseName,
         platformDeleteFile(path.c_str());
 }
 
+// The file's record of `point`; false when it cannot have one (a coordinate whose tenfold does
+// not fit 32 bits).
+bool fileRecordOf(const TrackPoint& point, FileRecord* record) {
+    record->receivedAt = point.receivedAt;
+    record->symbol = newestSymbol(point.iconIndex);
+    return tenfoldCoordinate(point.longitude, &record->longitude) &&
+           tenfoldCoordinate(point.latitude, &record->latitude);
+}
+
+// Two points go to one file when they have the same name and day: the path is the name and the
+// date, widened byte by byte, and the date's "(" is the path's last.
+bool sameFile(const TrackPoint& a, const TrackPoint& b) {
+    return std::strcmp(a.name != nullptr ? a.name : "", b.name != nullptr ? b.name : "") == 0 &&
+           a.receivedAt.year == b.receivedAt.year && a.receivedAt.month == b.receivedAt.month &&
+           a.receivedAt.day == b.receivedAt.day;
+}
+
+// The records of one file, its name and day those of `first`. A file that fails, also for want
+// of memory, fails alone: the others are still written.
+void writeTrackFile(const TrackPoint& first, const std::vector<FileRecord>& records) {
+    try {
+        std::u16string path =
+            trackFilePath(moduleState.documentsFolder, first.name, first.receivedAt);
+        if (!records.empty() && isWritableTrackPath(path, first.name))
+            writeTrackRecords(path, trackBaseName(first.name), records);
+    } catch (...) {
+        // Out of memory, the only thing that throws here: these points are lost as a failed
+        // write would lose them. Every file handle was closed on the way out, and a file whose
+        // append broke off is walked again next time.
+    }
+}
+
+// Each file of the points in turn, in the order of its first point, with the records of all its
+// points.
+void writeTrackFiles(const TrackPoint* points, size_t count) {
+    std::vector<bool> written(count, false);
+    std::vector<FileRecord> records;
+    for (size_t i = 0; i < count; ++i) {
+        if (written[i])
+            continue;
+        records.clear();
+        for (size_t j = i; j < count; ++j) {
+            FileRecord record;
+            if (written[j] || !sameFile(points[i], points[j]))
+                continue;
+            written[j] = true;
+            if (fileRecordOf(points[j], &record))
+                records.push_back(record);
+        }
+        writeTrackFile(points[i], records);
+    }
+}
+
 }  // namespace
 
 void appendTrackPoint(const char* name, const LocalTime& receivedAt, int32_t latitude,
                       int32_t longitude, int32_t iconIndex) {
-    ModuleState& m = moduleState;
-    trackFileName(name, receivedAt, m.lastTrackFileName);
-    try {
-        std::u16string path = trackFilePath(m.documentsFolder, name, receivedAt);
-        int32_t fileLongitude = 0, fileLatitude = 0;
-        if (isWritableTrackPath(path, name) && tenfoldCoordinate(longitude, &fileLongitude) &&
-            tenfoldCoordinate(latitude, &fileLatitude))
-            writeTrackPoint(path, trackBaseName(name), receivedAt, fileLongitude, fileLatitude,
-                            newestSymbol(iconIndex));
-    } catch (...) {
-        // Out of memory, the only thing that throws here: the point is lost as a failed write
-        // would lose it, and the receiver goes on. Every file handle was closed on the way out,
-        // and a file whose append broke off is walked again next time.
-    }
+    TrackPoint point{name, receivedAt, latitude, longitude, iconIndex};
+    appendTrackPoints(&point, 1);
+}
 
-    // After the file is closed, and whatever became of it.
-    platformNotifyHost(m.hostWindow, m.lastTrackFileName);
+void appendTrackPoints(const TrackPoint* points, size_t count) {
+    try {
+        writeTrackFiles(points, count);
+    } catch (...) {
+        // Out of memory before any file was opened: nothing is written, and the host is told
+        // all the same, as for any failed append.
+    }
+    // After every file is closed, and whatever became of it.
+    ModuleState& m = moduleState;
+    for (size_t i = 0; i < count; ++i) {
+        trackFileName(points[i].name, points[i].receivedAt, m.lastTrackFileName);
+        platformNotifyHost(m.hostWindow, m.lastTrackFileName);
+    }
 }

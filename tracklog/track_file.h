@@ -2,6 +2,7 @@
 // target and day in the documents folder, and the host window is told the file's name.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "module/platform.h"
@@ -19,3 +20,21 @@
 // append.
 void appendTrackPoint(const char* name, const LocalTime& receivedAt, int32_t latitude,
                       int32_t longitude, int32_t iconIndex);
+
+// One accepted position for appendTrackPoints: appendTrackPoint's arguments. `name` belongs to
+// the caller and must stay until the call returns.
+struct TrackPoint {
+    const char* name;
+    LocalTime receivedAt;
+    int32_t latitude;
+    int32_t longitude;
+    int32_t iconIndex;
+};
+
+// Appends each point as appendTrackPoint would, but opens and flushes each file once for all of
+// its points: their records in order, the demotions, one flush, the count. The files end byte
+// for byte as one append per point would leave them. Only then is the host told, once per point
+// and in their order, each time with that point's file name in lastTrackFileName, so no point is
+// told of before its record is on the disk. For the datagrams that wait while one file's flush
+// waits for the disk: the next round writes all of them with one flush per file.
+void appendTrackPoints(const TrackPoint* points, size_t count);

@@ -202,3 +202,18 @@ bool planTrackAppend(const TrackWalk& walk, bool newFile, const char* baseName,
                       symbol);
     return true;
 }
+
+bool extendTrackAppend(TrackAppend* append, const char* baseName, const LocalTime& receivedAt,
+                       int32_t longitude, int32_t latitude, uint32_t symbol) {
+    if (append->newCount == INT32_MAX)
+        return false;
+    // The records this module writes end with their symbol number.
+    uint8_t* newestSymbolAt = append->bytes.data() + append->bytes.size() - 4;
+    if (getLe32(newestSymbolAt) >= kNewestSymbolBase)
+        putLe32(newestSymbolAt, kTrackPointSymbol);
+    append->newCount += 1;
+    append->recordAt = append->bytes.size();
+    encodeTrackRecord(append->bytes, baseName, append->newCount, receivedAt, longitude, latitude,
+                      symbol);
+    return true;
+}

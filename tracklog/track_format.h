@@ -162,3 +162,11 @@ struct TrackAppend {
 bool planTrackAppend(const TrackWalk& walk, bool newFile, const char* baseName,
                      const LocalTime& receivedAt, int32_t longitude, int32_t latitude,
                      uint32_t symbol, TrackAppend* append);
+
+// One more record at the end of a planned append, for points that reach one file together and
+// are written with one flush: the record before it, the newest until now, is demoted in `bytes`
+// as the next append's walk would demote it on the disk, and the new one is counted and numbered
+// after it, so the file ends byte for byte as one append per point would leave it. False when the
+// count cannot grow; the append is then as it was.
+bool extendTrackAppend(TrackAppend* append, const char* baseName, const LocalTime& receivedAt,
+                       int32_t longitude, int32_t latitude, uint32_t symbol);

@@ -228,6 +228,8 @@ int64_t platformFileSize(FileHandle file) {
 
 bool platformFlushFile(FileHandle file) {
     FakeCall call;
+    auto it = openFiles.find(file);
+    fakeFiles.flushed.push_back(it == openFiles.end() ? std::string() : it->second.path);
     if (fakeFiles.failFlush)
         return false;
     return fakeFiles.flushDoesNothing || ::fsync(fdOf(file)) == 0;
@@ -261,7 +263,7 @@ bool platformDeleteFile(const char16_t* path) {
 
 void platformNotifyHost(void* hostWindow, const char* trackFileName) {
     FakeCall call;
-    fakeFiles.notifications.push_back({hostWindow, trackFileName});
+    fakeFiles.notifications.push_back({hostWindow, trackFileName, fakeFiles.flushed.size()});
 }
 
 LocalTime platformLocalTime() {

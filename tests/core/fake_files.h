@@ -3,6 +3,7 @@
 // <root>/My Documents/x), share mode 0 as Windows keeps it, and faults a test can switch on.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -13,6 +14,7 @@
 struct HostNotification {
     void* window;
     std::string fileName;  // copied when the module sent it
+    size_t flushesBefore;  // how many flushes `flushed` held then
 };
 
 struct FakeFiles {
@@ -33,6 +35,7 @@ struct FakeFiles {
     int64_t bytesRead = 0;  // by every read since the reset
     LocalTime now{};  // what platformLocalTime gives
     std::vector<std::string> opened;  // the real path of every open tried, in order
+    std::vector<std::string> flushed;  // the real path of every flush asked for, in order
     std::vector<HostNotification> notifications;
 };
 

@@ -26,6 +26,7 @@ void resetFakePlatform() {
     fake.registryWrites.clear();
     fake.sent.clear();
     fake.duringSend = nullptr;
+    fake.datagramsWaiting = 0;
     fake.hosts.clear();
     fake.lookups.clear();
     fake.messageBoxes.clear();
@@ -106,6 +107,8 @@ void platformSendTo(SocketHandle socket, const SocketAddress& to, const void* by
     if (fake.duringSend != nullptr)
         fake.duringSend();
 }
+
+bool platformDatagramWaiting(SocketHandle) { return fake.datagramsWaiting > 0; }
 
 bool platformResolveHost(const char* name, uint32_t* address) {
     fake.lookups.push_back(name);

@@ -35,6 +35,10 @@ struct FakePlatform {
     // (lets a test act in the middle of a sender's work).
     void (*duringSend)() = nullptr;
 
+    // What platformDatagramWaiting says: a datagram waits while this is above 0 (the receiver's
+    // rounds; the test counts it down as it hands datagrams in).
+    std::atomic<int> datagramsWaiting{0};
+
     // Names: host name -> IPv4 address (network order); lookups made.
     std::map<std::string, uint32_t> hosts;
     std::vector<std::string> lookups;

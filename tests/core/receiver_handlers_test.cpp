@@ -1,7 +1,9 @@
 // The receiver's handlers with real track files under a test root: who a position is logged
-// under, which target reports count, and when the user is told a target is not located yet.
+// under, which target reports count, when the user is told a target is not located yet, and how
+// the datagrams that queue up are handled as one round.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstring>
 #include <thread>
@@ -219,6 +221,94 @@ TEST_F(Handlers, ReportsAreLoggedWhileTheListIsEditedOnAnotherThread) {
     for (const auto& n : fakeFiles.notifications)
         EXPECT_TRUE(n.fileName == "Car(12.8.2002).way" || n.fileName == "Lorry(12.8.2002).way")
             << n.fileName;
+}
+
+} // namespace
+
+namespace {
+
+// Rounds: the receiver takes what waits in the socket, answering at once, and writes the
+// positions only when nothing waits behind them, one flush per file, before it tells the host.
+class Rounds : public Handlers {
+  protected:
+    // As the receiver's loop does it: a look before each receive, then the datagram taken, with
+    // `behind` datagrams still waiting after it.
+    void arrive(const PositionMessage& m, uint32_t from, int behind) {
+        writeHeldPositionsUnlessMoreWait();
+        fake.datagramsWaiting = behind;
+        takeDatagram(reinterpret_cast<const uint8_t*>(&m), sizeof m, destinationFor(from, 28695));
+    }
+    // The loop's look before its next receive.
+    void lookBeforeReceive() { writeHeldPositionsUnlessMoreWait(); }
+};
+
+TEST_F(Rounds, WhatQueuedIsWrittenOnceNothingWaitsWithOneFlushPerFileAndToldInOrder) {
+    addEntry(kPeer, "Truck", 1);
+    addEntry(kOther, "Van", 2);
+    addTarget(u"T7", "Car", 3);
+    const std::pair<PositionMessage, uint32_t> queue[] = {
+        {position('U', 11, -34, 4), kPeer},        {position('U', 21, -34, 4), kOther},
+        {position('n', 31, 78, 4, "T7"), kServer}, {position('U', 12, -34, 4), kPeer},
+        {position('U', 22, -34, 4), kOther},       {position('U', 13, -34, 4), kPeer},
+    };
+    int behind = int(std::size(queue));
+    for (const auto& [m, from] : queue) {
+        arrive(m, from, --behind);
+        EXPECT_TRUE(told().empty()) << "told before the round was written";
+    }
+    EXPECT_TRUE(fakeFiles.flushed.empty());
+    lookBeforeReceive();
+
+    EXPECT_EQ(told(), (std::vector<std::string>{"Truck(12.8.2002).way", "Van(12.8.2002).way",
+                                                "Car(12.8.2002).way", "Truck(12.8.2002).way",
+                                                "Van(12.8.2002).way", "Truck(12.8.2002).way"}));
+    std::vector<std::string> flushed = fakeFiles.flushed;
+    std::sort(flushed.begin(), flushed.end());
+    EXPECT_EQ(flushed, (std::vector<std::string>{root + "/My Documents/Car(12.8.2002).way",
+                                                 root + "/My Documents/Truck(12.8.2002).way",
+                                                 root + "/My Documents/Van(12.8.2002).way"}));
+    for (const HostNotification& n : fakeFiles.notifications)
+        EXPECT_EQ(n.flushesBefore, 3u) << n.fileName << " told before every file was flushed";
+    EXPECT_EQ(readRealFile(u"\\My Documents\\Truck(12.8.2002).way").size(),
+              68u + 3 * (8 + 33 + 25)) << "Truck.1 to Truck.3";
+
+    // The next position, alone, is written and told at once.
+    arrive(position('U', 14, -34, 4), kPeer, 0);
+    lookBeforeReceive();
+    EXPECT_EQ(told().size(), 7u);
+}
+
+TEST_F(Rounds, ALocateRequestIsAnsweredAtOnceAndAMessageBoxWaitsForWhatCameBefore) {
+    fake.hasFix = true;
+    fake.fix.latitude = 523456789;
+    fake.fix.longitude = 134567891;
+    addEntry(kPeer, "Truck", 1);
+    arrive(position('U', 11, -34, 4), kPeer, 3);
+    arrive(makeLocateRequest(), kOther, 2);
+    EXPECT_EQ(fake.sent.size(), 1u) << "the answer waited for the round";
+    EXPECT_TRUE(told().empty());
+
+    // The box waits for the user: the position before it is on the disk and told first.
+    arrive(position('n', 0, 0, 0, "T9"), kServer, 1);
+    ASSERT_EQ(fake.messageBoxes.size(), 1u);
+    EXPECT_EQ(told(), std::vector<std::string>{"Truck(12.8.2002).way"});
+
+    arrive(position('U', 12, -34, 4), kPeer, 0);
+    lookBeforeReceive();
+    EXPECT_EQ(told().size(), 2u);
+}
+
+TEST_F(Rounds, AFullRoundIsWrittenBeforeItTakesMore) {
+    addEntry(kPeer, "Truck", 1);
+    for (size_t i = 1; i <= kRoundPositions; ++i)
+        arrive(position('U', int32_t(i), -34, 4), kPeer, 100);
+    EXPECT_TRUE(told().empty());
+    arrive(position('U', 9999, -34, 4), kPeer, 99);
+    EXPECT_EQ(told().size(), kRoundPositions) << "the full round, before the next position";
+    EXPECT_EQ(fakeFiles.flushed.size(), 1u);
+    fake.datagramsWaiting = 0;
+    lookBeforeReceive();
+    EXPECT_EQ(told().size(), kRoundPositions + 1);
 }
 
 } // namespace

@@ -1,9 +1,11 @@
 // The module's append (a remembered file checked, any other walked in chunks, only the changes
 // written) against the literal append of literal_track_append.cpp (a read call per field, every
 // symbol written back) on generated files: both must leave the same bytes, append after append,
-// also when other programs change the file between two appends.
+// also when other programs change the file between two appends. And points written together
+// against the same points appended one by one.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <string>
@@ -245,6 +247,80 @@ TEST_F(Differential, FilesChangedByOthersBetweenAppendsEndTheSame) {
             append(step);
             ASSERT_EQ(readRealFile(kPath), readRealFile(kLiteralPath))
                 << "seed " << seed << ", step " << step << ": " << what;
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// ---- Points written together ----
+
+void setDocumentsFolder(const std::u16string& folder) {
+    std::copy(folder.c_str(), folder.c_str() + folder.size() + 1, moduleState.documentsFolder);
+}
+
+std::vector<std::string> toldSince(size_t first) {
+    std::vector<std::string> names;
+    for (size_t i = first; i < fakeFiles.notifications.size(); ++i)
+        names.push_back(fakeFiles.notifications[i].fileName);
+    return names;
+}
+
+// Rounds of points for a few names over two days, with coordinates whose tenfold does not fit
+// and a name no file can have among them, written together by the module and one by one as the
+// single append writes them, from files of others and then from files the module remembers:
+// the same bytes in every file, and the host told the same names in the same order.
+TEST_F(Differential, PointsWrittenTogetherEndAsAppendedOneByOne) {
+    const char* names[] = {"Truck 7", "Van (2)", "Bus 9", "bad:name"};
+    const std::u16string together = u"\\My Documents", oneByOne = u"\\Literal";
+    std::filesystem::create_directories(realPath(oneByOne.c_str()));
+    auto pathsIn = [&](const std::u16string& folder) {
+        std::vector<std::u16string> paths;
+        for (const char* name : {"Truck 7", "Van (2)", "Bus 9"})
+            for (const char* day : {"(12.8.2002).way", "(12.9.2002).way"})
+                paths.push_back(folder + u"\\" + std::u16string(name, name + std::strlen(name)) +
+                                std::u16string(day, day + std::strlen(day)));
+        return paths;
+    };
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        std::mt19937 random(seed);
+        for (const std::u16string& folder : {together, oneByOne})
+            for (const std::u16string& path : pathsIn(folder))
+                std::filesystem::remove(realPath(path.c_str()));
+        Bytes foreign = generatedFile(random, int(random() % 20));
+        writeRealFile(pathsIn(together)[0].c_str(), foreign);
+        writeRealFile(pathsIn(oneByOne)[0].c_str(), foreign);
+
+        for (int round = 0; round < 3; ++round) {
+            std::vector<TrackPoint> points(1 + random() % 40);
+            for (TrackPoint& p : points) {
+                p.name = names[random() % 8 == 0 ? 3 : random() % 3];
+                p.receivedAt = {2002, 12, 0, uint16_t(8 + random() % 2), uint16_t(random() % 24),
+                                uint16_t(random() % 60), uint16_t(random() % 60), 0};
+                p.latitude = random() % 10 == 0 ? INT32_MAX : int32_t(random() % 1000000);
+                p.longitude = -int32_t(random() % 1000000);
+                p.iconIndex = int32_t(random() % 8) - 1;
+            }
+            size_t told = fakeFiles.notifications.size();
+            setDocumentsFolder(oneByOne);
+            for (const TrackPoint& p : points)
+                appendTrackPoint(p.name, p.receivedAt, p.latitude, p.longitude, p.iconIndex);
+            std::vector<std::string> toldOneByOne = toldSince(told);
+
+            told = fakeFiles.notifications.size();
+            setDocumentsFolder(together);
+            appendTrackPoints(points.data(), points.size());
+            EXPECT_EQ(toldSince(told), toldOneByOne) << "seed " << seed << ", round " << round;
+            const std::vector<std::u16string> paths = pathsIn(together),
+                                              literals = pathsIn(oneByOne);
+            for (size_t i = 0; i < paths.size(); ++i) {
+                ASSERT_EQ(realFileExists(paths[i].c_str()), realFileExists(literals[i].c_str()));
+                if (realFileExists(paths[i].c_str()))
+                    ASSERT_EQ(readRealFile(paths[i].c_str()), readRealFile(literals[i].c_str()))
+                        << "seed " << seed << ", round " << round << ", file " << i;
+            }
         }
     }
 }

@@ -23,6 +23,7 @@ using Bytes = TrackBytes;
 using Rec = TrackRecordFields;
 
 const LocalTime kDec8{2002, 12, 0, 8, 14, 5, 9, 0};
+const char kDec8Comment[] = "Address: Unknown  Time: 14:05:09";
 const char16_t kTruck7Path[] = u"\\My Documents\\Truck 7(12.8.2002).way";
 int hostWindow;  // its address stands for the host's window
 
@@ -339,10 +340,11 @@ TEST_F(TrackFile, AWalkSaysWhereATruncatedFileStopsMakingSense) {
     EXPECT_EQ(walk.stoppedAt, record2 + 10 + 33);
 }
 
-// An append cut off after any number of bytes (a full disk, a power loss) leaves a file whose
-// count promises only records that are there, and the next append makes it whole: also when the
-// cut append is one to a file the module remembers from its append just before.
-TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
+// Runs `cutAppend` with its writes cut off after any number of bytes (a full disk, a power loss)
+// on a new file, an existing one and one the module remembers from its append just before: the
+// file it leaves never has a count that promises a missing record, and the next append makes it
+// whole.
+void expectNoCutCountsAMissingRecord(void (*cutAppend)()) {
     const Bytes twoPoints =
         trackBytes(newTrackHead(2), {trackRecord("Truck 7.1", 17), trackRecord("Truck 7.2", 26)});
     struct {
@@ -365,7 +367,7 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
             if (start.appendFirst)
                 appendTrackPoint("Truck 7", kDec8, 56, -78, 1);
             fakeFiles.writeBudget = budget;
-            appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+            cutAppend();
             bool wholeAppend = fakeFiles.writeBudget > 0;
             fakeFiles.writeBudget = -1;
 
@@ -384,6 +386,46 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
                 break;
         }
     }
+}
+
+TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
+    expectNoCutCountsAMissingRecord([] { appendTrackPoint("Truck 7", kDec8, 12, -34, 2); });
+}
+
+// Points written together: their records, the demotions and the count, cut anywhere.
+TEST_F(TrackFile, PointsWrittenTogetherCutOffAtAnyByteNeverCountAMissingRecord) {
+    expectNoCutCountsAMissingRecord([] {
+        const TrackPoint round[] = {{"Truck 7", kDec8, 12, -34, 2},
+                                    {"Truck 7", kDec8, 13, -35, 3},
+                                    {"Truck 7", kDec8, 14, -36, 4}};
+        appendTrackPoints(round, std::size(round));
+    });
+}
+
+// Points of several files written together: each file is opened and flushed once, in the order
+// of its first point, and the host is told of every point in order, but only once every file is
+// flushed.
+TEST_F(TrackFile, PointsWrittenTogetherShareOneFlushPerFileAndAreToldAfterAll) {
+    const TrackPoint round[] = {{"Truck 7", kDec8, 12, -34, 2}, {"Van 2", kDec8, 12, -34, 1},
+                                {"Truck 7", kDec8, 13, -35, 2}, {"Truck 7", kDec8, 14, -36, 2},
+                                {"Van 2", kDec8, 13, -35, 1}};
+    appendTrackPoints(round, std::size(round));
+
+    EXPECT_EQ(fakeFiles.flushed,
+              (std::vector<std::string>{root + "/My Documents/Truck 7(12.8.2002).way",
+                                        root + "/My Documents/Van 2(12.8.2002).way"}));
+    std::vector<std::string> told;
+    for (const HostNotification& n : fakeFiles.notifications) {
+        told.push_back(n.fileName);
+        EXPECT_EQ(n.flushesBefore, 2u) << "told of " << n.fileName << " before every flush";
+    }
+    EXPECT_EQ(told, (std::vector<std::string>{"Truck 7(12.8.2002).way", "Van 2(12.8.2002).way",
+                                              "Truck 7(12.8.2002).way", "Truck 7(12.8.2002).way",
+                                              "Van 2(12.8.2002).way"}));
+    EXPECT_EQ(readRealFile(kTruck7Path),
+              trackBytes(newTrackHead(3),
+                         {trackRecord("Truck 7.1", 17), {"Truck 7.2", kDec8Comment, -350, 130, 17},
+                          {"Truck 7.3", kDec8Comment, -360, 140, 26}}));
 }
 
 // A file the append made whose head and first record did not fit whole (a full disk gives the

@@ -104,9 +104,9 @@ class TrackAppend : public ModuleFixture {
                   152);
     }
     // Pumps the host's messages until `count` notifications arrived (bounded).
-    void waitForNotifications(size_t count) {
+    void waitForNotifications(size_t count, DWORD boundMs = 5000) {
         DWORD start = GetTickCount();
-        while (hostNotified.size() < count && GetTickCount() - start < 5000) {
+        while (hostNotified.size() < count && GetTickCount() - start < boundMs) {
             MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
                 DispatchMessageW(&message);
@@ -277,6 +277,25 @@ TEST_F(TrackAppend, NothingIsWrittenWhileTheDocumentsFolderIsGoneAndNewFilesFoll
     logPosition(78, 90);
     EXPECT_EQ(hostNotified.size(), 5u);
     EXPECT_EQ(soundRecords(), 2);
+}
+
+// While the receiver waits (here for the host, which handles no message until it has sent
+// everything; as it would wait for a disk that stalls), the positions queue in the socket: more
+// of them than Linux's default socket queue holds under Wine (about 250). The socket's room takes
+// them all, the rounds that follow write them in order, and the host is told of each.
+TEST_F(TrackAppend, PositionsQueuedWhileTheReceiverWaitsAreAllKeptInOrder) {
+    constexpr int kQueued = 400;
+    for (int i = 0; i <= kQueued; ++i)
+        sendPosition(1000 + i, -34);
+    waitForNotifications(kQueued + 1, 60000);
+    EXPECT_EQ(hostNotified.size(), size_t(kQueued + 1));
+
+    std::vector<unsigned char> bytes = fileBytes();
+    ASSERT_EQ(soundRecords(), kQueued + 1);
+    ByteReader in = byteReader(bytes.data(), bytes.size(), kTrackRecordsOffset);
+    TrackRecord record;
+    for (int i = 0; i <= kQueued && readTrackRecord(in, &record); ++i)
+        ASSERT_EQ(record.latitude, (1000 + i) * 10) << "record " << i + 1;
 }
 
 // ---- A full disk
