@@ -76,6 +76,11 @@ int fdOf(FileHandle file) {
     return it == openFiles.end() ? -1 : it->second.fd;
 }
 
+std::string pathOf(FileHandle file) {
+    auto it = openFiles.find(file);
+    return it == openFiles.end() ? std::string() : it->second.path;
+}
+
 }  // namespace
 
 std::string realPath(const char16_t* path) {
@@ -206,9 +211,12 @@ int32_t platformWriteFile(FileHandle file, const void* bytes, uint32_t size) {
     int64_t allowed = size;
     if (fakeFiles.writeBudget >= 0 && fakeFiles.writeBudget < allowed)
         allowed = fakeFiles.writeBudget;
+    off_t at = ::lseek(fdOf(file), 0, SEEK_CUR);
     ssize_t written = allowed > 0 ? ::write(fdOf(file), bytes, static_cast<size_t>(allowed)) : 0;
     if (written > 0 && fakeFiles.writeBudget >= 0)
         fakeFiles.writeBudget -= written;
+    if (written > 0)
+        fakeFiles.events.push_back({FileEvent::Write, pathOf(file), at, written});
     return static_cast<int32_t>(written);
 }
 
@@ -228,6 +236,7 @@ int64_t platformFileSize(FileHandle file) {
 
 bool platformFlushFile(FileHandle file) {
     FakeCall call;
+    fakeFiles.events.push_back({FileEvent::Flush, pathOf(file), 0, 0});
     if (fakeFiles.failFlush)
         return false;
     return fakeFiles.flushDoesNothing || ::fsync(fdOf(file)) == 0;
@@ -248,7 +257,10 @@ bool platformReplaceFile(const char16_t* replacement, const char16_t* existing) 
     if (fakeFiles.failReplace || isOpen(from) || isOpen(to) || heldElsewhere(from, false) ||
         heldElsewhere(to, false))
         return false;
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return false;
+    fakeFiles.events.push_back({FileEvent::Replace, to, 0, 0});
+    return true;
 }
 
 bool platformDeleteFile(const char16_t* path) {

@@ -15,6 +15,15 @@ struct HostNotification {
     std::string fileName;  // copied when the module sent it
 };
 
+// A write, a flush or a replace, as the files saw it: what a test checks the order of writes and
+// barriers by.
+struct FileEvent {
+    enum Kind { Write, Flush, Replace } kind;
+    std::string path;  // the real path (of a replace: the file replaced)
+    int64_t offset;    // where a write began
+    int64_t size;      // the bytes it wrote
+};
+
 struct FakeFiles {
     std::string root;  // the real folder that stands for the drive's root
 
@@ -33,6 +42,7 @@ struct FakeFiles {
     int64_t bytesRead = 0;  // by every read since the reset
     LocalTime now{};  // what platformLocalTime gives
     std::vector<std::string> opened;  // the real path of every open tried, in order
+    std::vector<FileEvent> events;    // every write that wrote something, flush and replace, in order
     std::vector<HostNotification> notifications;
 };
 

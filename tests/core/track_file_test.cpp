@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "tests/core/track_bytes.h"
 #include "tracklog/track_file.h"
 #include "tracklog/track_format.h"
+#include "tracklog/track_memory.h"
 
 namespace {
 
@@ -397,6 +399,12 @@ Bytes longDay(int32_t records) {
     return trackBytes(newTrackHead(records), points);
 }
 
+// The path of `name`'s file of 8 December 2002.
+std::u16string dec8PathOf(const char* name) {
+    std::string path = std::string("\\My Documents\\") + name + "(12.8.2002).way";
+    return std::u16string(path.begin(), path.end());
+}
+
 // The count of a file and whether it walks whole with one newest point at its end.
 int32_t soundCount(const Bytes& file) {
     std::vector<uint64_t> newest;
@@ -423,6 +431,77 @@ TEST_F(TrackFile, AnAppendToAnUnchangedFileReadsAFewHundredBytesWhateverItsSize)
     EXPECT_EQ(soundCount(readRealFile(kTruck7Path)), 20002);
 }
 
+// Targets logged in turn each keep their file remembered: after the first append of each, which
+// walks it, every append reads only what proves the file unchanged. They are two pairs of files
+// whose paths differ only in that one goes on where the other ends, one pair first logged in each
+// order, so that an entry found by a path's prefix shows whatever order the table keeps.
+TEST_F(TrackFile, TargetsLoggedInTurnWalkTheirLongFilesOnlyOnce) {
+    const char* names[] = {"Truck 7", "Truck 7(12.8.2002).way", "Van 2(12.8.2002).way", "Van 2"};
+    const Bytes day = longDay(2000);
+    for (const char* name : names)
+        writeRealFile(dec8PathOf(name).c_str(), day);
+    for (int round = 0; round < 4; ++round) {
+        for (const char* name : names) {
+            fakeFiles.bytesRead = 0;
+            appendTrackPoint(name, kDec8, 12 + round, -34, 2);
+            if (round == 0)
+                EXPECT_GE(fakeFiles.bytesRead, int64_t(day.size())) << name;
+            else
+                EXPECT_LE(fakeFiles.bytesRead, 512) << name << ", round " << round;
+        }
+    }
+    for (const char* name : names)
+        EXPECT_EQ(soundCount(readRealFile(dec8PathOf(name).c_str())), 2004) << name;
+}
+
+// With more files than the table holds, the file used least recently makes room for a new one,
+// and every other file stays remembered.
+TEST_F(TrackFile, TheFileUsedLeastRecentlyMakesRoom) {
+    const Bytes day = longDay(500);
+    std::vector<std::string> names;
+    for (size_t i = 0; i <= kRememberedTrackFiles; ++i) {
+        names.push_back("Car " + std::to_string(i));
+        writeRealFile(dec8PathOf(names.back().c_str()).c_str(), day);
+        appendTrackPoint(names.back().c_str(), kDec8, 12, -34, 2);  // the last evicts Car 0
+    }
+    for (size_t i = 1; i <= kRememberedTrackFiles; ++i) {
+        fakeFiles.bytesRead = 0;
+        appendTrackPoint(names[i].c_str(), kDec8, 13, -34, 2);
+        EXPECT_LE(fakeFiles.bytesRead, 512) << names[i] << " was evicted";
+    }
+    fakeFiles.bytesRead = 0;
+    appendTrackPoint(names[0].c_str(), kDec8, 13, -34, 2);
+    EXPECT_GE(fakeFiles.bytesRead, int64_t(day.size())) << "Car 0 was never evicted";
+}
+
+// The count is the append's promise: it is written only when every byte written before it has
+// been flushed, so that a power loss, which may keep any of the writes not yet flushed and lose
+// the others, never leaves a count that promises a record the disk lacks. New, cold and warm
+// appends alike.
+TEST_F(TrackFile, TheCountIsWrittenOnlyAfterEverythingBeforeItWasFlushed) {
+    writeRealFile(kTruck7Path, longDay(3));
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 13, -34, 2);
+    appendTrackPoint("Van 2", kDec8, 14, -34, 2);
+    appendTrackPoint("Van 2", kDec8, 15, -34, 2);
+
+    int counts = 0;
+    std::map<std::string, bool> unflushed;
+    for (const FileEvent& e : fakeFiles.events) {
+        if (e.kind == FileEvent::Flush) {
+            unflushed[e.path] = false;
+        } else if (e.offset == int64_t(kTrackCountOffset) && e.size == 4) {
+            ++counts;
+            EXPECT_FALSE(unflushed[e.path]) << "count " << counts << " of " << e.path
+                                            << " written before the writes ahead of it were flushed";
+        } else {
+            unflushed[e.path] = true;
+        }
+    }
+    EXPECT_EQ(counts, 4);
+    EXPECT_EQ(soundCount(readRealFile(kTruck7Path)), 5);
+}
+
 // Several targets logged in turn each keep their own file's memory; a new day's file is a new
 // file, and yesterday's is left alone.
 TEST_F(TrackFile, TargetsLoggedInTurnKeepTheirFilesApart) {
@@ -431,12 +510,8 @@ TEST_F(TrackFile, TargetsLoggedInTurnKeepTheirFilesApart) {
         for (const char* name : names)
             appendTrackPoint(name, kDec8, 12 + round, -34, 2);
     }
-    for (const char* name : names) {
-        std::string path = std::string("\\My Documents\\") + name + "(12.8.2002).way";
-        std::u16string widePath(path.begin(), path.end());
-        Bytes file = readRealFile(widePath.c_str());
-        EXPECT_EQ(soundCount(file), 4) << name;
-    }
+    for (const char* name : names)
+        EXPECT_EQ(soundCount(readRealFile(dec8PathOf(name).c_str())), 4) << name;
 }
 
 // A flush that fails leaves the writes with the system; the count is written all the same, so the
