@@ -16,6 +16,7 @@ be applied or built, so a new survivor is never missed.
 """
 
 import argparse
+import fcntl
 import os
 import re
 import shutil
@@ -239,7 +240,10 @@ def check_texts(mutants):
 
 
 def cell(text):
-    text = text.replace("\n", "\\n").replace("|", "\\|")
+    """A code text in a table cell: each line without its indent, line breaks shown as \\n."""
+    text = "\\n".join(line.strip() for line in text.split("\n")).replace("|", "\\|")
+    if not text.strip("\\n "):
+        return "(nothing)"
     return f"`{text}`" if "`" not in text else text
 
 
@@ -298,6 +302,12 @@ def main():
     logs = os.path.join(args.scratch, "logs")
     os.makedirs(scratch_tree, exist_ok=True)
     os.makedirs(logs, exist_ok=True)
+    # One run at a time in a scratch folder: a second would put its files over the first's mutant.
+    lock = open(os.path.join(args.scratch, "lock"), "w")
+    try:
+        fcntl.flock(lock, fcntl.LOCK_EX | fcntl.LOCK_NB)
+    except OSError:
+        sys.exit(f"mutants: another run is using {args.scratch}")
     print(f"mutants: copying the tree to {scratch_tree}", flush=True)
     sync_tree(scratch_tree)
     configure(scratch_tree, build)

@@ -179,20 +179,37 @@ FileHandle platformOpenFile(const char16_t* path, FileAccess access, FileDisposi
     return nextHandle++;
 }
 
+// How much of a read of `size` bytes the read budget lets through; 0 when the budget is spent.
+static uint32_t readAllowed(uint32_t size) {
+    if (fakeFiles.readBudget < 0 || fakeFiles.readBudget >= int64_t(size))
+        return size;
+    return static_cast<uint32_t>(fakeFiles.readBudget);
+}
+
+// Counts what a read took, from the read budget too.
+static int32_t countRead(ssize_t n) {
+    if (n > 0) {
+        fakeFiles.bytesRead += n;
+        if (fakeFiles.readBudget >= 0)
+            fakeFiles.readBudget -= n;
+    }
+    return static_cast<int32_t>(n);
+}
+
 int32_t platformReadFile(FileHandle file, void* buffer, uint32_t size) {
     FakeCall call;
-    ssize_t n = ::read(fdOf(file), buffer, size);
-    if (n > 0)
-        fakeFiles.bytesRead += n;
-    return static_cast<int32_t>(n);
+    uint32_t allowed = readAllowed(size);
+    if (allowed == 0 && size > 0)
+        return -1;
+    return countRead(::read(fdOf(file), buffer, allowed));
 }
 
 int32_t platformReadFileAt(FileHandle file, uint64_t offset, void* buffer, uint32_t size) {
     FakeCall call;
-    ssize_t n = ::pread(fdOf(file), buffer, size, static_cast<off_t>(offset));
-    if (n > 0)
-        fakeFiles.bytesRead += n;
-    return static_cast<int32_t>(n);
+    uint32_t allowed = readAllowed(size);
+    if (allowed == 0 && size > 0)
+        return -1;
+    return countRead(::pread(fdOf(file), buffer, allowed, static_cast<off_t>(offset)));
 }
 
 bool platformFileStamp(const char16_t* path, FileStamp* stamp) {

@@ -33,6 +33,8 @@ struct FakeFiles {
     bool failEveryOpen = false;
     std::map<std::string, int> held;
     int64_t writeBudget = -1;
+    // Reads fail (a bad block) once `readBudget` more bytes were read (-1: no limit).
+    int64_t readBudget = -1;
     bool failReplace = false;
     // Flushes succeed without waiting for the disk (benchmarks: an append without its barrier).
     bool flushDoesNothing = false;

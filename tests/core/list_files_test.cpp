@@ -138,6 +138,31 @@ TEST_F(ListFiles, AFileCutInsideItsHeaderTakesOnlyTheWholeWords) {
     }
 }
 
+// A list file that cannot be read to its end (a bad block) is not loaded at all: a list cut at the
+// failed read would look whole, so the module keeps the list it had.
+TEST_F(ListFiles, AFileThatCannotBeReadToItsEndLoadsNothing) {
+    ModuleState& m = moduleState;
+    for (int i = 0; i < 3; ++i) {
+        m.cdpdList[i] = patterned<CdpdAddress>(i);
+        m.targetList[i] = patterned<ThreeGTarget>(i);
+    }
+    ASSERT_TRUE(saveCdpdList(kCdpdPath, m.cdpdList, 3));
+    ASSERT_TRUE(saveTargetList(kTargetPath, m.targetList, 3));
+    std::memset(m.cdpdList, 0, sizeof m.cdpdList);
+    std::memset(m.targetList, 0, sizeof m.targetList);
+
+    int32_t count = 7;
+    fakeFiles.readBudget = 12 + 76 + 10;  // the header, one record and a bit of the next
+    EXPECT_FALSE(loadCdpdList(kCdpdPath, m.cdpdList, count));
+    EXPECT_EQ(count, 7);
+    EXPECT_EQ(recordBytes(m.cdpdList, sizeof m.cdpdList), Bytes(sizeof m.cdpdList, 0));
+
+    fakeFiles.readBudget = 4 + 120 + 10;
+    EXPECT_FALSE(loadTargetList(kTargetPath, m.targetList, count));
+    EXPECT_EQ(count, 7);
+    EXPECT_EQ(recordBytes(m.targetList, sizeof m.targetList), Bytes(sizeof m.targetList, 0));
+}
+
 // The count is clamped to the list's room and to the whole records the file holds; slots it
 // does not reach keep what they held.
 TEST_F(ListFiles, CountsAreClampedToTheRoomAndToTheRecordsThere) {

@@ -142,6 +142,29 @@ TEST_F(TrackFile, AnEmptyFileGetsAZeroHeaderAndAFileWithCountZeroKeepsItsOwn) {
     EXPECT_EQ(readRealFile(kTruck7Path), trackBytes(ownHead, {{"Truck 7.1"}}));
 }
 
+// A file that ends inside its count, the two bytes it holds not zero: once the head of the append
+// is down, the count it writes (0 until the record is whole) no longer promises records, wherever
+// the disk then cuts the append.
+TEST_F(TrackFile, AFileEndingInsideItsCountPromisesNothingOnceTheHeadIsRewritten) {
+    Bytes head(64, 0x5A);
+    head.push_back(5);  // two bytes of a count of 5
+    head.push_back(0);
+    for (int64_t budget = int64_t(kTrackRecordsOffset);; ++budget) {
+        resetFakeFiles(root);
+        forgetTrackFiles();
+        writeRealFile(kTruck7Path, head);
+        fakeFiles.writeBudget = budget;
+        appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+        bool wholeAppend = fakeFiles.writeBudget > 0;
+        fakeFiles.writeBudget = -1;
+        Bytes cut = readRealFile(kTruck7Path);
+        TrackWalk walk = walkTrackFile(cut.data(), cut.size(), nullptr);
+        EXPECT_FALSE(walk.truncated) << "cut after " << budget << " bytes: count " << walk.head.count;
+        if (wholeAppend)
+            break;
+    }
+}
+
 TEST_F(TrackFile, ANewDayStartsANewFileAndLeavesYesterdaysAlone) {
     LocalTime lateOn8{2002, 12, 0, 8, 23, 59, 59, 0};
     LocalTime earlyOn9{2002, 12, 1, 9, 0, 0, 5, 0};
@@ -333,11 +356,19 @@ TEST_F(TrackFile, AWalkSaysWhereATruncatedFileStopsMakingSense) {
     EXPECT_EQ(walk.wholeRecords, 2);
     EXPECT_EQ(walk.stoppedAt, file.size()) << "record 3's name is missing";
 
-    file.resize(record2 + 10 + 33 + 2);  // inside record 2's longitude
-    walk = walkTrackFile(file.data(), file.size(), nullptr);
-    EXPECT_EQ(walk.wholeRecords, 1);
-    EXPECT_EQ(walk.recordsEnd, record2);
-    EXPECT_EQ(walk.stoppedAt, record2 + 10 + 33);
+    // Record 2 cut inside its longitude, just before its flag, and inside its symbol number: the
+    // walk names the field that runs past the end.
+    const size_t fixedAt = record2 + 10 + 33;  // after the name "Truck 7.2" and the comment
+    struct {
+        size_t size, stoppedAt;
+    } cuts[] = {{fixedAt + 2, fixedAt}, {fixedAt + 20, fixedAt + 20}, {fixedAt + 23, fixedAt + 21}};
+    for (const auto& cut : cuts) {
+        Bytes part(file.begin(), file.begin() + cut.size);
+        walk = walkTrackFile(part.data(), part.size(), nullptr);
+        EXPECT_EQ(walk.wholeRecords, 1) << cut.size;
+        EXPECT_EQ(walk.recordsEnd, record2) << cut.size;
+        EXPECT_EQ(walk.stoppedAt, cut.stoppedAt) << "cut at " << cut.size;
+    }
 }
 
 // An append cut off after any number of bytes (a full disk, a power loss) leaves a file whose
@@ -358,6 +389,7 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
         {"a file remembered from the append before", true, twoPoints, true, 4},
         {"a new file remembered from the append before", false, {}, true, 2},
     };
+    const int64_t recordLength = int64_t(trackBytes({}, {{"Truck 7.3"}}).size());
     for (const auto& start : starts) {
         for (int64_t budget = 0;; ++budget) {
             std::filesystem::remove(realPath(kTruck7Path));
@@ -365,6 +397,7 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
                 writeRealFile(kTruck7Path, start.file);
             if (start.appendFirst)
                 appendTrackPoint("Truck 7", kDec8, 56, -78, 1);
+            Bytes before = readRealFile(kTruck7Path);
             fakeFiles.writeBudget = budget;
             appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
             bool wholeAppend = fakeFiles.writeBudget > 0;
@@ -373,6 +406,12 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
             Bytes cut = readRealFile(kTruck7Path);
             TrackWalk walk = walkTrackFile(cut.data(), cut.size(), nullptr);
             EXPECT_FALSE(walk.truncated) << start.why << ", cut after " << budget << " bytes";
+            // The record goes first: cut inside it, the append has changed nothing already there.
+            if (budget < recordLength && !before.empty()) {
+                EXPECT_EQ(Bytes(cut.begin(), cut.begin() + std::min(cut.size(), before.size())),
+                          before)
+                    << start.why << ", cut after " << budget << " bytes, inside the record";
+            }
 
             appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
             Bytes next = readRealFile(kTruck7Path);
@@ -548,3 +587,39 @@ TEST_F(TrackFile, ACountChangedInTheSameClockStepIsSeen) {
                                               trackRecord("Truck 7.2", 17), {"Truck 7.3"}});
     EXPECT_EQ(readRealFile(kTruck7Path), want);
 }
+
+namespace {
+
+// Which names may become a file: none with a control character or a character file names refuse,
+// and none whose folders lead out of the documents folder (a folder of dots and blanks).
+TEST(TrackNames, OnlyNamesThatStayAFileInTheDocumentsFolderAreWritable) {
+    struct {
+        const char* name;
+        bool writable;
+    } rows[] = {
+        {"Truck 7", true},        {"fleet\\Truck 7", true}, {"a..b\\x", true},
+        {"x\\..", true},          {"\x1F", false},           {"a\x1F" "b", false},
+        {" ~\x7F", true},          {"a<b", false},            {"..\\x", false},
+        {".. \\x", false},         {". .\\x", false},         {"fleet\\ . \\x", false},
+    };
+    for (const auto& row : rows) {
+        std::u16string path = trackFilePath(u"\\My Documents", row.name, kDec8);
+        EXPECT_EQ(isWritableTrackPath(path, row.name), row.writable) << row.name;
+    }
+}
+
+// A file whose count cannot grow is left as it is; one below that gets the largest count.
+TEST(TrackPlan, TheLargestCountIsNeverPassed) {
+    TrackWalk walk{};
+    walk.head.presentBytes = kTrackRecordsOffset;
+    walk.recordsEnd = 1000;
+    TrackAppend append;
+    walk.head.count = walk.wholeRecords = INT32_MAX;
+    EXPECT_FALSE(planTrackAppend(walk, false, "x", kDec8, 1, 2, 24, &append));
+    walk.head.count = walk.wholeRecords = INT32_MAX - 1;
+    ASSERT_TRUE(planTrackAppend(walk, false, "x", kDec8, 1, 2, 24, &append));
+    EXPECT_EQ(append.newCount, INT32_MAX);
+    EXPECT_EQ(append.writeAt, 1000u);
+}
+
+}  // namespace
