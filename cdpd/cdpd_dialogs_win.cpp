@@ -20,6 +20,7 @@
 #include "module/module_state.h"
 #include "module/own_fix.h"
 #include "module/text.h"
+#include "module/window_data_win.h"
 #include "resources/resource.h"
 
 namespace {
@@ -103,10 +104,10 @@ bool addEntry(HWND dialog, int32_t icon) {
 
 // lParam at WM_INITDIALOG: the chosen icon index, kept for the dialog's life.
 INT_PTR CALLBACK addDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* chosenIcon = reinterpret_cast<int32_t*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+    auto* chosenIcon = dialogDataOf<int32_t>(dialog);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+        keepDialogData(dialog, lParam);
         *reinterpret_cast<int32_t*>(lParam) = 0;
         showPreview(dialog, 0);
         fillIconPicker(GetDlgItem(dialog, IDC_CDPD_ICONS), kIconSpacing);

@@ -50,7 +50,7 @@ void joinOctetFields(const char* const fields[4], char out[kJoinedAddressSize]) 
     size_t n = 0;
     for (int i = 0; i < 4; ++i) {
         const char* field = fields[i];
-        size_t length = strnlen(field, kOctetFieldChars);
+        size_t length = fieldLength(field, kOctetFieldChars);
         size_t start = 0;
         while (start + 1 < length && field[start] == '0')
             ++start; // "000" keeps its last zero

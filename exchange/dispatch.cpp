@@ -55,7 +55,7 @@ void answerLocateRequest(const SocketAddress& sender) {
         return;
     if (!ownerLetsAnswer(sender.address))
         return;
-    if (!admitAnswer(&moduleState.answerLimit, sender.address, platformMonotonicMs()))
+    if (!admitAnswer(&moduleState.answerLimit, sender.address, moduleMonotonicMs()))
         return;  // dropped without a word
     PositionMessage answer;
     if (!buildPositionFromOwnFix(&answer))

@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "module/list_edit.h"
+#include "module/wide_win.h"
 
 // Runs dialog template `id` of the module modally over `parent`; returns what EndDialog gave.
 INT_PTR runModuleDialog(int id, HWND parent, DLGPROC procedure, LPARAM parameter);
@@ -26,13 +27,6 @@ int showMessage(HWND owner, const wchar_t* caption, const wchar_t* text, UINT ty
 // A message box of the 3G side's account and server dialogs: no owner window, caption
 // "Orlisk GPS", MB_SETFOREGROUND.
 void showThreeGMessage(const wchar_t* text);
-
-// The core's UTF-16 texts as the platform's wide ones and back (both 2-byte units on Windows).
-inline const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
-inline wchar_t* wide(char16_t* text) { return reinterpret_cast<wchar_t*>(text); }
-inline const char16_t* utf16(const wchar_t* text) {
-    return reinterpret_cast<const char16_t*>(text);
-}
 
 // The text of field `id`, at most `chars` characters, into `out`, which holds chars + 1 units;
 // always terminated.

@@ -95,7 +95,7 @@ template <typename Record> bool removeEntry(Record* list, int32_t& count, int32_
 template <typename Record> void setDescription(Record& record, const char* description) {
     constexpr size_t width = sizeof record.description;
     std::memset(record.description, 0, width);
-    std::memcpy(record.description, description, strnlen(description, width - 1));
+    std::memcpy(record.description, description, fieldLength(description, width - 1));
 }
 
 // What the OK of either modify dialog stores, from the fields as typed: the description (first

@@ -3,3 +3,5 @@
 ModuleState moduleState;
 
 const char16_t kSettingsKey[] = u"Software\\Orlisk Inc.\\Orlisk GPS\\3.0";
+
+uint64_t moduleMonotonicMs() { return extendTick(&moduleState.tickClock, platformTickMs()); }

@@ -15,6 +15,7 @@
 #include "gpsdriver/zqgps_record.h"
 #include "module/platform.h"
 #include "module/settings.h"
+#include "module/tick_clock.h"
 #include "threeg/report_decision.h"
 #include "threeg/threeg_target.h"
 
@@ -90,9 +91,16 @@ struct ModuleState {
     ReportTrack reportTrack;
     // Whom the receiver answered lately: the receiver thread alone reads and writes it.
     AnswerLimit answerLimit;
+    // The device's 32-bit clock made 64-bit: the receiver and the host's thread both ask it.
+    TickClock tickClock;
 };
 
 extern ModuleState moduleState;
+
+// Milliseconds of a clock that never goes back and keeps counting across the wrap of the device's
+// 32-bit clock: the platform's tick extended by moduleState.tickClock. Either thread that measures
+// intervals asks it (the receiver for each locate request, the host's thread for each own report).
+uint64_t moduleMonotonicMs();
 
 // The registry key of both settings, under the current user.
 extern const char16_t kSettingsKey[];

@@ -145,7 +145,11 @@ ThreadLaunch* makeLaunchPad(OwnedThread* thread, LPTHREAD_START_ROUTINE* start) 
     return launch;
 }
 
-BOOL CALLBACK closeThreadWindow(HWND window, LPARAM) {
+// Called for every top-level window; `threadId` is the owned thread's. The device has no way to
+// ask for one thread's windows alone, so the others are passed over here.
+BOOL CALLBACK closeThreadWindow(HWND window, LPARAM threadId) {
+    if (GetWindowThreadProcessId(window, nullptr) != static_cast<DWORD>(threadId))
+        return TRUE;
     // The module's threads show only message boxes, each with an OK button; the system may give
     // the thread windows of its own, which are left alone.
     wchar_t className[16];
@@ -156,11 +160,12 @@ BOOL CALLBACK closeThreadWindow(HWND window, LPARAM) {
 
 // Waits for the thread's last act, closing the boxes it shows and handling the messages sent to
 // the waiting thread meanwhile. A box may appear after a first look, so every round looks again.
+// The time waited is an unsigned 32-bit difference of ticks, right across the clock's wrap.
 bool waitForLastAct(OwnedThread* thread, DWORD timeoutMs) {
     constexpr DWORD kRoundMs = 20;
-    ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    DWORD start = GetTickCount();
     for (;;) {
-        EnumThreadWindows(thread->id, closeThreadWindow, 0);
+        EnumWindows(closeThreadWindow, static_cast<LPARAM>(thread->id));
         // A peek for sent messages calls their window procedures and nothing else. It comes first
         // in every round: a message sent before detach began is no longer "new" to a wait.
         MSG message;
@@ -169,7 +174,7 @@ bool waitForLastAct(OwnedThread* thread, DWORD timeoutMs) {
                                               MWMO_INPUTAVAILABLE);
         if (r == WAIT_OBJECT_0)
             return true;
-        if (GetTickCount64() >= deadline)
+        if (GetTickCount() - start >= timeoutMs)
             return WaitForSingleObject(thread->finished, 0) == WAIT_OBJECT_0;
     }
 }

@@ -95,7 +95,8 @@ bool platformFlushFile(FileHandle file);
 void platformCloseFile(FileHandle file);
 
 // Replaces `existing` by `replacement` in one step (the old file stays whole until then), writing
-// through to the disk; false when that fails, and then both files are as they were.
+// through to the disk; false when that fails, and then both files are as they were. With no
+// `existing` yet (the first save), `replacement` is renamed to it.
 bool platformReplaceFile(const char16_t* replacement, const char16_t* existing);
 
 // Deletes a file; false when it could not.
@@ -114,10 +115,10 @@ struct LocalTime {
 };
 LocalTime platformLocalTime();
 
-// Milliseconds since some fixed moment (the system's start), from a clock that never goes back
-// and does not follow changes of the date and time; 64 bits, so it does not wrap in the device's
-// life. For intervals only: the answer limit and the own report's heartbeat.
-uint64_t platformMonotonicMs();
+// Milliseconds since the system started, from the device's 32-bit clock: it never goes back and
+// does not follow changes of the date and time, but wraps to 0 every 2^32 ms (49.7 days). The
+// core makes a 64-bit clock of it (moduleMonotonicMs, module/tick_clock.h); for intervals only.
+uint32_t platformTickMs();
 
 // ---- Names and messages ----
 

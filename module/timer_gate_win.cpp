@@ -124,11 +124,12 @@ void closeTimerGates(bool timersKilled) {
             continue;
         InterlockedExchangePointer(&gate->procedure, nullptr);
         // A call that counted itself before the gate closed may still be in the module: a timer
-        // procedure is short (one send, or counters), so this wait ends at once.
-        ULONGLONG deadline = GetTickCount64() + kCallsTimeoutMs;
+        // procedure is short (one send, or counters), so this wait ends at once. The time waited
+        // is an unsigned 32-bit difference of ticks, right across the clock's wrap.
+        DWORD start = GetTickCount();
         bool idle;
         while (!(idle = InterlockedCompareExchange(&gate->callsUnderWay, 0, 0) == 0) &&
-               GetTickCount64() < deadline)
+               GetTickCount() - start < kCallsTimeoutMs)
             Sleep(1);
         if (timersKilled && idle)
             freeOutsideCode(gate);

@@ -5,8 +5,11 @@
 #
 #   netlab_up            makes the hub; NETLAB is this run's unique prefix
 #   netlab_host NAME IP  a host NAME (namespace $NETLAB-NAME) with address IP/24 and loopback up
+#   netlab_address NAME IP   one more address IP/24 for host NAME, on the same link
 #   netlab_exec NAME CMD...  runs CMD inside host NAME
 #   netlab_down          removes every namespace of this run (their processes must be gone)
+
+declare -A NETLAB_LINK  # each host's end of its link to the hub
 
 netlab_up() {
     NETLAB="lv$$"
@@ -22,12 +25,17 @@ netlab_host() {
     local ns="$NETLAB-$name" outside="${NETLAB}h$index" inside="${NETLAB}d$index"
     ip netns add "$ns" || return 1
     NETLAB_HOSTS+=("$ns")
+    NETLAB_LINK[$name]="$inside"
     ip link add "$outside" netns "$NETLAB-hub" type veth peer name "$inside" netns "$ns" || return 1
     ip -n "$NETLAB-hub" link set "$outside" master br0
     ip -n "$NETLAB-hub" link set "$outside" up
     ip -n "$ns" addr add "$address/24" dev "$inside"
     ip -n "$ns" link set "$inside" up
     ip -n "$ns" link set lo up
+}
+
+netlab_address() {
+    ip -n "$NETLAB-$1" addr add "$2/24" dev "${NETLAB_LINK[$1]}"
 }
 
 netlab_exec() {

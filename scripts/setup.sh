@@ -9,6 +9,7 @@ packages=(
     g++-mingw-w64-i686-posix binutils-mingw-w64-i686
     wine64 wine wine32:i386 xvfb xauth
     gpsd gpsd-clients nlohmann-json3-dev python3 iproute2 procps libxml2-utils gpsbabel tzdata libstb-dev
+    mount e2fsprogs
 )
 
 # The 32-bit Wine comes from Debian's i386 architecture, which dpkg must know first.

@@ -64,14 +64,14 @@ void sendPreparedReport(const PositionMessage& report, uint64_t nowMs) {
 void sendOwnReport() {
     PositionMessage report;
     if (prepareOwnReport(&report))
-        sendPreparedReport(report, platformMonotonicMs());
+        sendPreparedReport(report, moduleMonotonicMs());
 }
 
 void ownReportTick() {
     PositionMessage report;
     if (!prepareOwnReport(&report))
         return;
-    uint64_t now = platformMonotonicMs();
+    uint64_t now = moduleMonotonicMs();
     if (ownReportDue(moduleState.reportRules, &moduleState.reportTrack, report.latitude,
                      report.longitude, now))
         sendPreparedReport(report, now);

@@ -11,6 +11,7 @@
 #include "module/dialogs_win.h"
 #include "module/icons_win.h"
 #include "module/module_state.h"
+#include "module/window_data_win.h"
 #include "resources/resource.h"
 #include "threeg/account_dialog_win.h"
 #include "threeg/server_link.h"
@@ -97,10 +98,10 @@ void onSendPosit(HWND dialog) {
 }
 
 INT_PTR CALLBACK setupDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* state = reinterpret_cast<SetupDialog*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+    auto* state = dialogDataOf<SetupDialog>(dialog);
     switch (message) {
     case WM_INITDIALOG:
-        SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+        keepDialogData(dialog, lParam);
         fillTargetListView(dialog, reinterpret_cast<SetupDialog*>(lParam));
         return TRUE;
     case WM_NOTIFY:

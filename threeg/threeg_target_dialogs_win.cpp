@@ -7,6 +7,7 @@
 
 #include "module/dialogs_win.h"
 #include "module/icons_win.h"
+#include "module/window_data_win.h"
 #include "resources/resource.h"
 #include "threeg/threeg_dialogs_win.h"
 #include "threeg/threeg_setup.h"
@@ -27,7 +28,7 @@ struct IconPicker {
 };
 
 IconPicker* pickerOf(HWND dialog) {
-    return reinterpret_cast<IconPicker*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+    return dialogDataOf<IconPicker>(dialog);
 }
 
 void showPreview(HWND dialog, int32_t iconIndex) {
@@ -48,7 +49,7 @@ int32_t pickedRow(LPARAM lParam) {
 
 // The six icons as items without text, item i showing icon i, none selected.
 void startPicker(HWND dialog, LPARAM lParam) {
-    SetWindowLongPtrW(dialog, GWLP_USERDATA, lParam);
+    keepDialogData(dialog, lParam);
     fillIconPicker(GetDlgItem(dialog, IDC_THREEG_ICONS), kPickerSpacing);
     reinterpret_cast<IconPicker*>(lParam)->ready = true;
 }

@@ -139,18 +139,28 @@ void remember(const std::u16string& path, const TrackWalk& walk, const TrackAppe
     file->known = true;
 }
 
-// Writes the append; true when every write went through. Stops at the first write that does not
-// go through whole, so what is on disk never counts a record that is not there. A failed flush
-// still leaves the writes in the system's hands, and the count is written all the same: skipping
-// it would drop a record that may well be on the disk.
-bool writeTrackAppend(FileHandle file, const TrackAppend& append, Demotions& demotions) {
-    if (!writeAt(file, append.writeAt, append.bytes.data(), append.bytes.size()) ||
-        !writeDemotions(demotions))
-        return false;
+// How far an append's writes went.
+enum class AppendWritten {
+    RecordCut,  // the first write (the record, after the head when that comes too) fell short
+    CountLeft,  // the record is there, but a demotion, the count or the flush failed
+    Whole,
+};
+
+// Writes the append. Stops at the first write that does not go through whole, so what is on disk
+// never counts a record that is not there. A failed flush still leaves the writes in the system's
+// hands, and the count is written all the same: skipping it would drop a record that may well be
+// on the disk.
+AppendWritten writeTrackAppend(FileHandle file, const TrackAppend& append, Demotions& demotions) {
+    if (!writeAt(file, append.writeAt, append.bytes.data(), append.bytes.size()))
+        return AppendWritten::RecordCut;
+    if (!writeDemotions(demotions))
+        return AppendWritten::CountLeft;
     bool flushed = platformFlushFile(file);
     uint8_t count[4];
     putLe32(count, static_cast<uint32_t>(append.newCount));
-    return writeAt(file, kTrackCountOffset, count, sizeof count) && flushed;
+    return writeAt(file, kTrackCountOffset, count, sizeof count) && flushed
+               ? AppendWritten::Whole
+               : AppendWritten::CountLeft;
 }
 
 void writeTrackPoint(const std::u16string& path, const char* baseName,
@@ -185,10 +195,16 @@ void writeTrackPoint(const std::u16string& path, const char* baseName,
     if (walk.failed || !planTrackAppend(walk, newFile, baseName, receivedAt, longitude, latitude,
                                         symbol, &append))
         return;
-    bool whole = writeTrackAppend(file.handle, append, demotions);
+    AppendWritten written = writeTrackAppend(file.handle, append, demotions);
     file.close();
-    if (whole)
+    if (written == AppendWritten::Whole)
         remember(path, walk, append);
+    else if (newFile && written == AppendWritten::RecordCut)
+        // A file this append made holds the new-file head and its first record, or is not there:
+        // left empty (a full disk gives the name but not one byte) or cut inside its head, the next
+        // append would take it for a file someone else made and give it a header of zeros, so
+        // that the day's file would differ for good from every other the module makes.
+        platformDeleteFile(path.c_str());
 }
 
 }  // namespace

@@ -8,10 +8,17 @@
 // logs a few targets at a time, each on its own file of the day. Only the receiver thread
 // appends, so only it reads or writes the table, which needs no lock.
 //
-// What it cannot see: another program's change that keeps the file's size, its head and its
-// newest record, made within the same step of the file system's clock as the module's last write
-// (2 s on FAT, the system's tick elsewhere), for instance a symbol rewritten in the middle. The
-// next append then does not walk over it.
+// What it cannot see: another program's change that keeps the file's size, its head (so its
+// count) and its newest record, made within the same step of the file system's clock as the
+// module's last write (2 s on FAT, the system's tick elsewhere). The append then trusts the file
+// as it left it. Say the file holds n records and another program rewrote the symbol of record
+// k < n to s: the append writes record n + 1, named NAME.(n+1) with the symbol 24 + its icon,
+// right after record n, demotes record n to 17 and makes the count n + 1, as a walk would; every
+// other record keeps its symbol, record k too. A walk would have kept an s below 24 as well, but
+// made an s of 24 or more 17: then the file shows two newest points, k and n + 1. Record k keeps
+// s through every further append that finds the file as it left it, until an append walks it:
+// after the module is loaded anew, once its entry here went to another file, or after a
+// change that the stamp, the head or the newest record shows.
 #pragma once
 
 #include <cstddef>

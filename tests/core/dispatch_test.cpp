@@ -71,17 +71,17 @@ TEST_F(Dispatch, LocateRequestsAreAnsweredOnceASecondPerAddressWhateverThePort) 
     auto ask = [&](uint32_t address, uint16_t port) {
         handleDatagram(reinterpret_cast<uint8_t*>(&request), 152, destinationFor(address, port));
     };
-    fake.nowMs = 100000;
+    fake.tickMs = 100000;
     for (uint16_t i = 0; i < 20; ++i) {
         ask(0x0A00A8C0, uint16_t(5000 + i));  // 192.168.0.10, a new port each time
-        fake.nowMs += 49;
+        fake.tickMs += 49;
     }
     EXPECT_EQ(fake.sent.size(), 1u) << "20 requests within a second from one address";
     EXPECT_EQ(fake.fixRequests, 1) << "dropped requests reach the driver";
     for (uint32_t host = 1; host <= 5; ++host)
         ask(0x0000A8C0 | host << 24, 6000);  // 192.168.0.1 to .5
     EXPECT_EQ(fake.sent.size(), 6u) << "five more addresses, one answer each";
-    fake.nowMs = 100000 + 1000;
+    fake.tickMs = 100000 + 1000;
     ask(0x0A00A8C0, 5000);
     EXPECT_EQ(fake.sent.size(), 7u) << "a second after its answer, the address is answered again";
 }

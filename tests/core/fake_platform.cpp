@@ -33,7 +33,7 @@ void resetFakePlatform() {
     fake.timers.clear();
     fake.nextTimer = 1;
     fake.timersFail = false;
-    fake.nowMs = 0;
+    fake.tickMs = 0;
 
     // The module state as at load: all zero, but the socket invalid and the receiver stopped.
     ModuleState& m = moduleState;
@@ -64,6 +64,7 @@ void resetFakePlatform() {
     m.reportRules = {};
     resetReportTrack(&m.reportTrack);
     resetAnswerLimit(&m.answerLimit);
+    resetTickClock(&m.tickClock);
 }
 
 bool platformGetPositionalData(ZQGPS_POSITIONALDATA* record) {
@@ -130,4 +131,4 @@ uintptr_t platformStartTimer(ModuleTimer which, uint32_t periodMs) {
 
 void platformStopTimer(uintptr_t timer) { fake.timers.erase(timer); }
 
-uint64_t platformMonotonicMs() { return fake.nowMs; }
+uint32_t platformTickMs() { return fake.tickMs; }

@@ -56,8 +56,8 @@ struct FakePlatform {
     uintptr_t nextTimer = 1;
     bool timersFail = false;  // the system gives no timer
 
-    // The monotonic clock: what platformMonotonicMs gives, set by the test.
-    std::atomic<uint64_t> nowMs{0};
+    // The device's 32-bit clock: what platformTickMs gives, set by the test.
+    std::atomic<uint32_t> tickMs{0};
 
     std::mutex lock;  // guards `sent` and `fixRequests` against the test's own threads
 };

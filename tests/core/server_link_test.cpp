@@ -204,7 +204,7 @@ class OwnReportTicks : public ServerLink {
         ServerLink::SetUp();
         fake.fix.latitude = 523700000;  // 52.37 N, 4.89 E in driver units
         fake.fix.longitude = 48900000;
-        fake.nowMs = 1000000;
+        fake.tickMs = 1000000;
         ASSERT_TRUE(startSending(nullptr));
     }
     // One tick `north` metres (roughly: 90 driver units a metre) north of the start.
@@ -212,7 +212,7 @@ class OwnReportTicks : public ServerLink {
         fake.fix.latitude = 523700000 + north * 90;
         size_t before = fake.sent.size();
         ownReportTick();
-        fake.nowMs += 6000;
+        fake.tickMs += 6000;
         return fake.sent.size() > before;
     }
 };

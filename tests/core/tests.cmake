@@ -8,6 +8,7 @@ lorvane_core_test(module_core_test core/settings_test.cpp core/own_fix_test.cpp 
 lorvane_core_test(receiver_handlers_test core/receiver_handlers_test.cpp)
 lorvane_core_test(detach_race_test core/detach_race_test.cpp)
 lorvane_core_test(answer_limit_test core/answer_limit_test.cpp)
+lorvane_core_test(tick_clock_test core/tick_clock_test.cpp)
 
 # --- server link ---
 lorvane_core_test(server_link_test core/server_link_test.cpp)

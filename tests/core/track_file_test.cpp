@@ -426,6 +426,25 @@ TEST_F(TrackFile, AnAppendCutOffAtAnyByteNeverCountsAMissingRecord) {
     }
 }
 
+// A file the append made whose head and first record did not fit whole (a full disk gives the
+// name and then no byte, or a few) is removed again: once there is room, the next append makes it
+// anew with a new file's header, instead of taking an empty file for someone else's and giving
+// it a header of zeros.
+TEST_F(TrackFile, ANewFileThatAFullDiskCutShortIsMadeAnewOnceThereIsRoom) {
+    const Bytes firstPoint = trackBytes(newTrackHead(1), {{"Truck 7.1"}});
+    for (int64_t budget = 0; budget < int64_t(firstPoint.size()); ++budget) {
+        std::filesystem::remove(realPath(kTruck7Path));
+        fakeFiles.writeBudget = budget;
+        appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+        fakeFiles.writeBudget = -1;
+        EXPECT_FALSE(realFileExists(kTruck7Path)) << "cut after " << budget << " bytes";
+        expectToldOf("Truck 7(12.8.2002).way");
+
+        appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+        EXPECT_EQ(readRealFile(kTruck7Path), firstPoint) << "cut after " << budget << " bytes";
+    }
+}
+
 }  // namespace
 
 namespace {
@@ -569,23 +588,57 @@ TEST_F(TrackFile, AFailedFlushStillCountsTheRecord) {
     EXPECT_EQ(soundCount(readRealFile(kTruck7Path)), 3);
 }
 
-// A count lowered by another program in the same step of the clock, the size kept: the head
-// tells, and the append goes on after the last counted record, as a walk would.
-TEST_F(TrackFile, ACountChangedInTheSameClockStepIsSeen) {
+namespace {
+
+// Truck 7's file of two points gets a third, so the track log remembers it as it left it; then
+// another program puts `value` at `offset` in the same step of the clock: the size is kept, and
+// the file's last-write time stays as the module left it.
+void rewriteInTheSameClockStep(size_t offset, uint32_t value) {
     writeRealFile(kTruck7Path, trackBytes(newTrackHead(2), {trackRecord("Truck 7.1", 17),
                                                            trackRecord("Truck 7.2")}));
     appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     FileStamp left{};
     ASSERT_TRUE(platformFileStamp(kTruck7Path, &left));
     Bytes file = readRealFile(kTruck7Path);
-    putLe32(file.data() + kTrackCountOffset, 2);
+    putLe32(file.data() + offset, value);
     writeRealFile(kTruck7Path, file);
     setRealFileLastWrite(kTruck7Path, left.lastWrite);
+}
+
+}  // namespace
+
+// A count lowered by another program in the same step of the clock, the size kept: the head
+// tells, and the append goes on after the last counted record, as a walk would.
+TEST_F(TrackFile, ACountChangedInTheSameClockStepIsSeen) {
+    ASSERT_NO_FATAL_FAILURE(rewriteInTheSameClockStep(kTrackCountOffset, 2));
 
     appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     Bytes want = trackBytes(newTrackHead(3), {trackRecord("Truck 7.1", 17),
                                               trackRecord("Truck 7.2", 17), {"Truck 7.3"}});
     EXPECT_EQ(readRealFile(kTruck7Path), want);
+}
+
+// An older point's symbol rewritten by another program in the same step of the clock, the size
+// kept: the file is as the module left it but for that symbol, which no append that trusts its
+// memory looks at. It stays 27 where a walk would make it 17, while each append demotes the
+// newest point, writes the next record and counts it. The first append that walks again (here
+// after the memory is gone, as when the module is loaded anew) demotes it.
+TEST_F(TrackFile, AnOlderSymbolRewrittenInTheSameClockStepStaysUntilAWalk) {
+    size_t firstSymbol = trackBytes(newTrackHead(1), {trackRecord("Truck 7.1")}).size() - 4;
+    ASSERT_NO_FATAL_FAILURE(rewriteInTheSameClockStep(firstSymbol, 27));
+
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+    std::vector<Rec> records = {trackRecord("Truck 7.1", 27), trackRecord("Truck 7.2", 17),
+                                trackRecord("Truck 7.3", 17), trackRecord("Truck 7.4", 17),
+                                {"Truck 7.5"}};
+    EXPECT_EQ(readRealFile(kTruck7Path), trackBytes(newTrackHead(5), records));
+
+    forgetTrackFiles();
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+    records[0].symbol = records[4].symbol = 17;
+    records.push_back({"Truck 7.6"});
+    EXPECT_EQ(readRealFile(kTruck7Path), trackBytes(newTrackHead(6), records));
 }
 
 namespace {

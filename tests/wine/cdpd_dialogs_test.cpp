@@ -10,6 +10,7 @@
 
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -413,6 +414,29 @@ TEST_F(CdpdDialogs, DeleteRemovesTheFirstSelectedRowOnlyAfterYes) {
     EXPECT_EQ(oldImages, 0) << "the image list a refill replaces is destroyed";
     EXPECT_EQ(newImages, 6);
     EXPECT_EQ(fileAfterNoSelection, listBytes({a, c}));
+}
+
+// Saves that cannot replace \Windows\zqCDPD, its folder read-only: the old file stays whole, no
+// box is shown, and the edit stays in memory for the next save once the folder is writable.
+TEST_F(CdpdDialogs, SavesIntoAReadOnlyFolderKeepTheOldFileAndTheEditForTheNextSave) {
+    if (std::getenv("LORVANE_READ_ONLY_LISTS") == nullptr)
+        GTEST_SKIP() << "needs tests/wine/read_only_lists.sh";
+    CdpdAddress van = entry(addressOf(10, 0, 0, 1), "Van"),
+                truck = entry(addressOf(10, 0, 0, 2), "Truck");
+    const std::string before = listBytes({van, truck});
+    writeListFile(before);
+    load();
+    ReadOnlyListSaves saves = deleteWhileTheListFolderIsReadOnly(
+        [this](const std::function<void(HWND)>& actions) { runSetup(actions); }, kList, kDelete, 0,
+        L"", kListPath);
+    ASSERT_TRUE(saves.readOnly && saves.writableAgain) << "the script did not remount the folder";
+    EXPECT_EQ(saves.question, kDeleteQuestion);
+    EXPECT_EQ(saves.box, kNoBox);
+    EXPECT_EQ(saves.afterDelete, before);
+    EXPECT_EQ(saves.afterExit, before);
+    EXPECT_EQ(saves.leftBeside, "(none)");
+    EXPECT_EQ(saves.rowsReopened, std::vector<std::wstring>{L"10.0.0.2, Truck, 0.0, 0"});
+    EXPECT_EQ(saves.afterNextExit, listBytes({truck}));
 }
 
 TEST_F(CdpdDialogs, TickBoxesAreStoredOnExitAndNotOnSendPosit) {

@@ -10,6 +10,7 @@
 #include "tests/wine/module_fixture.h"  // windows.h before commctrl.h
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <mutex>
@@ -165,15 +166,10 @@ class ThreeGSetupDialogs : public ModuleFixture {
             HWND dialog = waitForDialog(L"Lorvane Setup");
             if (dialog != nullptr)
                 actions(dialog, GetDlgItem(dialog, kList));
-            for (const wchar_t* caption : {L"Orlisk GPS", L"Lorvane ID Setup",
-                                           L"Modify Trackee Info", L"Lorvane Account Setup",
-                                           L"Lorvane Setup"}) {
-                if (HWND left = FindWindowW(L"#32770", caption)) {
-                    ADD_FAILURE() << "left open: " << testing::PrintToString(std::wstring(caption));
-                    PostMessageW(left, WM_COMMAND, IDCANCEL, 0);
-                    waitForWindowGone(left);
-                }
-            }
+            for (const std::wstring& left :
+                 cancelLeftOpen({L"Orlisk GPS", L"Lorvane ID Setup", L"Modify Trackee Info",
+                                 L"Lorvane Account Setup", L"Lorvane Setup"}))
+                ADD_FAILURE() << "left open: " << testing::PrintToString(left);
         });
         threeGIni(nullptr);
         user.join();
@@ -298,6 +294,28 @@ TEST_F(ThreeGSetupDialogs, DeleteRemovesTheFirstSelectedRowOnYesDownToAnEmptyLis
     EXPECT_EQ(selected, 0);
     EXPECT_EQ(afterAll, std::string(4, '\0'));
     EXPECT_FALSE(queriedEmpty) << "Query on an empty list sent something or closed the dialog";
+}
+
+// Saves that cannot replace \Windows\zq3GTrack, its folder read-only: the old file stays whole,
+// no box is shown, and the edit stays in memory for the next save once the folder is writable.
+TEST_F(ThreeGSetupDialogs, SavesIntoAReadOnlyFolderKeepTheOldFileAndTheEditForTheNextSave) {
+    if (std::getenv("LORVANE_READ_ONLY_LISTS") == nullptr)
+        GTEST_SKIP() << "needs tests/wine/read_only_lists.sh";
+    std::vector<ThreeGTarget> targets = threeTargets();
+    load(targets);
+    ReadOnlyListSaves saves = deleteWhileTheListFolderIsReadOnly(
+        [this](const std::function<void(HWND)>& actions) {
+            runSetup([&](HWND dialog, HWND) { actions(dialog); });
+        },
+        kList, kDelete, 1, L"Orlisk GPS", kListFile);
+    ASSERT_TRUE(saves.readOnly && saves.writableAgain) << "the script did not remount the folder";
+    EXPECT_EQ(saves.question, L"Remove this target?");
+    EXPECT_EQ(saves.box, kNoBox);
+    EXPECT_EQ(saves.afterDelete, listBytes(targets));
+    EXPECT_EQ(saves.afterExit, listBytes(targets));
+    EXPECT_EQ(saves.leftBeside, "(none)");
+    EXPECT_EQ(saves.rowsReopened, (std::vector<std::wstring>{kRows[0], kRows[2]}));
+    EXPECT_EQ(saves.afterNextExit, listBytes({targets[0], targets[2]}));
 }
 
 TEST_F(ThreeGSetupDialogs, AddRefusesDescriptionsStoredEmptyOrTakenAndAppendsAZeroedRecord) {

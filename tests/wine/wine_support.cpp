@@ -4,6 +4,7 @@
 #include <tlhelp32.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include <vector>
@@ -122,6 +123,18 @@ bool waitForWindowGone(HWND window, DWORD timeoutMs) {
     return true;
 }
 
+std::vector<std::wstring> cancelLeftOpen(std::initializer_list<const wchar_t*> captions) {
+    std::vector<std::wstring> found;
+    for (const wchar_t* caption : captions) {
+        if (HWND left = FindWindowW(L"#32770", caption)) {
+            found.push_back(caption);
+            PostMessageW(left, WM_COMMAND, IDCANCEL, 0);
+            waitForWindowGone(left);
+        }
+    }
+    return found;
+}
+
 void clickButton(HWND dialog, int id) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -160,6 +173,24 @@ void* replaceImport(HMODULE module, const char* dll, const char* function, void*
         }
     }
     return nullptr;
+}
+
+bool askTheScript(const char* request) {
+    std::printf("script: %s\n", request);
+    std::fflush(stdout);
+    char answer[64] = {};
+    return std::fgets(answer, sizeof answer, stdin) != nullptr &&
+           std::strncmp(answer, "done", 4) == 0;
+}
+
+bool folderTakesNewFiles(const std::wstring& folder) {
+    std::wstring probe = folder + L"\\probe";
+    HANDLE f = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(f);
+    DeleteFileW(probe.c_str());
+    return true;
 }
 
 std::string fileBytes(const wchar_t* path) {
@@ -299,4 +330,36 @@ void writeOneTargetList(float frequency) {
     std::memcpy(t + 32, &frequency, 4);
     std::memcpy(t + 40, "Car", 3);
     writeFileBytes(L"L:\\Windows\\zq3GTrack", file);
+}
+
+ReadOnlyListSaves deleteWhileTheListFolderIsReadOnly(const SetupRun& runSetup, int listId,
+                                                     int deleteId, int row,
+                                                     const wchar_t* caption,
+                                                     const wchar_t* listPath) {
+    const std::wstring path(listPath), folder = path.substr(0, path.rfind(L'\\'));
+    ReadOnlyListSaves saves{};
+    saves.readOnly =
+        askTheScript("make the list folder read-only") && !folderTakesNewFiles(folder);
+    runSetup([&](HWND setup) {
+        tapRow(GetDlgItem(setup, listId), row);
+        clickButton(setup, deleteId);
+        saves.question = answerMessageBox(caption, IDYES);
+        settle(setup);
+        saves.afterDelete = fileBytes(listPath);
+        saves.box = answerMessageBox(caption, IDOK, 1000);
+        clickButton(setup, IDOK);
+        waitForWindowGone(setup);
+    });
+    saves.afterExit = fileBytes(listPath);
+    saves.leftBeside = fileBytes((path + L".new").c_str());
+
+    saves.writableAgain =
+        askTheScript("make the list folder writable") && folderTakesNewFiles(folder);
+    runSetup([&](HWND setup) {
+        saves.rowsReopened = rowTexts(GetDlgItem(setup, listId));
+        clickButton(setup, IDOK);
+        waitForWindowGone(setup);
+    });
+    saves.afterNextExit = fileBytes(listPath);
+    return saves;
 }

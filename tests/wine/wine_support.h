@@ -4,8 +4,9 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <functional>
+#include <initializer_list>
 #include <string>
-#include <vector>
 #include <vector>
 
 // The registry key that holds the module's settings, under HKEY_CURRENT_USER.
@@ -46,6 +47,10 @@ HWND waitForDialog(const wchar_t* caption, DWORD timeoutMs = 5000);
 // Waits (bounded) until `window` is gone; false when it is still there.
 bool waitForWindowGone(HWND window, DWORD timeoutMs = 5000);
 
+// Cancels every dialog with one of these captions that is still open, so that a test step that
+// failed cannot keep the dialog's thread waiting; gives the captions of those it found.
+std::vector<std::wstring> cancelLeftOpen(std::initializer_list<const wchar_t*> captions);
+
 // Clicks a button of a dialog the way a user would, without waiting for the dialog's answer
 // (the click may open a message box that the test then answers).
 void clickButton(HWND dialog, int id);
@@ -60,6 +65,14 @@ void* replaceImport(HMODULE module, const char* dll, const char* function, void*
 
 // A file's whole contents, or "(none)" when there is no such file.
 std::string fileBytes(const wchar_t* path);
+
+// For a test that a shell script runs (tests/wine/*.sh) because it needs what only the Linux side
+// can do (mount, unmount): prints "script: <request>" and waits for the script's answer, "done".
+// False when the script did not answer so.
+bool askTheScript(const char* request);
+
+// True when a new file can be made in `folder` (it is made and deleted again).
+bool folderTakesNewFiles(const std::wstring& folder);
 
 // Creates (or empties) a file and writes `bytes` into it.
 void writeFileBytes(const wchar_t* path, const std::string& bytes);
@@ -87,6 +100,29 @@ int firstSelected(HWND list);
 void setSelected(HWND list, int row, bool selected);
 // Selects `row` alone.
 void tapRow(HWND list, int row);
+
+// ---- A setup dialog whose list folder turns read-only
+// Only inside tests/wine/read_only_lists.sh, which remounts the folder read-only and back when
+// asked (as root, taking the write bits away would not stop the module).
+
+// What the user meets when the list folder is made read-only, `row` deleted (Yes to the question
+// in a box captioned `caption`) and the dialog left with Exit, two saves that cannot replace the
+// list file; then, the folder writable again, the dialog opened anew and left with Exit.
+struct ReadOnlyListSaves {
+    bool readOnly, writableAgain;  // the script changed the folder, as the folder shows
+    std::wstring question;         // the Delete question
+    std::wstring box;              // a box shown after the save that failed (kNoBox: none)
+    std::string afterDelete, afterExit, leftBeside;  // the list file, and its .new, meanwhile
+    std::vector<std::wstring> rowsReopened;  // the rows of the dialog opened anew
+    std::string afterNextExit;               // the list file after that dialog's Exit
+};
+// `runSetup` runs the setup dialog on this thread while the actions it is given play the user,
+// with the dialog's window, on another.
+using SetupRun = std::function<void(const std::function<void(HWND setup)>& actions)>;
+ReadOnlyListSaves deleteWhileTheListFolderIsReadOnly(const SetupRun& runSetup, int listId,
+                                                     int deleteId, int row,
+                                                     const wchar_t* caption,
+                                                     const wchar_t* listPath);
 
 // A window of this thread standing for the host's: it copies the name each notification of a
 // track file (0x40F) carries into hostNotified while handling it, as a host must. Clears
