@@ -124,7 +124,7 @@ TEST_F(Dispatch, RefusedStrangersDoNotUseUpTheAnswersOfListedPeers) {
     moduleState.cdpdList[0].address = 0x0A00A8C0;  // 192.168.0.10
     moduleState.cdpdCount = 1;
     PositionMessage request = makeLocateRequest();
-    fake.nowMs = 5000;
+    fake.tickMs = 5000;
     for (uint32_t host = 1; host <= 200; ++host)  // 10.0.100.1 to .200
         handleDatagram(reinterpret_cast<uint8_t*>(&request), 152,
                        destinationFor(0x0064000A | host << 24, 5555));
