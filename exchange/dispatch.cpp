@@ -188,7 +188,9 @@ void handleServerMessage(const PositionMessage& message, const SocketAddress& se
     LocalTime receivedAt = platformLocalTime();
     char16_t id[kMessageIdSize + 1];
     copyFieldToWide(message.id, kMessageIdSize, id);
-    bool fromServer = sender.address == moduleState.serverAddress;
+    // An unresolved server (0) is nobody: a datagram claiming 0.0.0.0 does not pass for it.
+    uint32_t server = moduleState.serverAddress;
+    bool fromServer = server != 0 && sender.address == server;
     if (message.kind != kTargetReport)
         return;  // own reports and target queries that reach a device are ignored
     switch (classifyTargetReport(message)) {

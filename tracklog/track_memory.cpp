@@ -15,6 +15,14 @@ bool samePath(const char16_t* a, const char16_t* b) {
            0;
 }
 
+// Whether `a` is given up before `b` when a new file needs an entry: a free entry before a known
+// one, and of two alike the one used less recently.
+bool makesRoomSooner(const RememberedTrackFile& a, const RememberedTrackFile& b) {
+    if (a.known != b.known)
+        return !a.known;
+    return a.lastUse < b.lastUse;
+}
+
 }  // namespace
 
 RememberedTrackFile* findRememberedTrackFile(const char16_t* path) {
@@ -34,13 +42,16 @@ RememberedTrackFile* rememberTrackFile(const char16_t* path) {
     size_t length = std::char_traits<char16_t>::length(path);
     if (length >= static_cast<size_t>(kPathChars))
         return nullptr;
+    // The path's own entry, known or not (an append forgets its file while it runs); else a
+    // free one; else the one used least recently. A known file is never evicted while an entry
+    // is free, or targets logged in turn would evict each other and walk at every append.
     RememberedTrackFile* entry = &remembered[0];
     for (RememberedTrackFile& file : remembered) {
-        if (file.known && samePath(file.path, path)) {
+        if (samePath(file.path, path)) {
             entry = &file;
             break;
         }
-        if (!file.known || file.lastUse < entry->lastUse)
+        if (makesRoomSooner(file, *entry))
             entry = &file;
     }
     entry->known = false;

@@ -46,11 +46,11 @@ struct RememberedTrackFile {
     uint64_t lastUse;
 };
 
-// The entry of `path`, or null when the file is not remembered.
+// The entry of `path`, or null when the file is not remembered. Finding it counts as a use.
 RememberedTrackFile* findRememberedTrackFile(const char16_t* path);
 
-// An entry for `path`, not yet known: the path's own, or the one used least recently. Null for a
-// path that does not fit.
+// An entry for `path`, not yet known: the path's own (known or not), else a free one, else the
+// one used least recently. Null for a path that does not fit.
 RememberedTrackFile* rememberTrackFile(const char16_t* path);
 
 // Forgets every file: the next append of each walks it. For tests, which reuse paths on file

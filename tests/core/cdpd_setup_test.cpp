@@ -227,6 +227,8 @@ TEST_F(CdpdEdits, ModifyIconAndMarksReachOnlyEntriesInTheList) {
     EXPECT_EQ(e.resolution, 150);
     EXPECT_EQ(e.modemFlag, 1);
     EXPECT_EQ(e.address, addressOf(10, 0, 0, 2));
+    ASSERT_TRUE(modifyCdpdEntry(1, u"Lorry", u"2.25", u"150.9", false));
+    EXPECT_EQ(e.modemFlag, 0) << "an OK with the box cleared clears the modem mark";
 
     for (int32_t icon : {-1, 6})
         EXPECT_FALSE(setCdpdIcon(1, icon)) << icon;
@@ -242,6 +244,10 @@ TEST_F(CdpdEdits, ModifyIconAndMarksReachOnlyEntriesInTheList) {
     }
     EXPECT_EQ(moduleState.cdpdList[2].description[0], 0);
 
+    // A row's state image: 2 is a ticked box, 1 an empty one, 0 none.
+    EXPECT_EQ(enabledFromStateImage(2), 1);
+    for (uint32_t image : {0u, 1u, 3u})
+        EXPECT_EQ(enabledFromStateImage(image), 0) << image;
     int32_t marks[3] = {1, 0, 1};  // one row more than entries
     storeEnabledMarks(marks, 3);
     EXPECT_EQ(moduleState.cdpdList[0].enabled, 1);

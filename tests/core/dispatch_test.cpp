@@ -117,6 +117,22 @@ TEST_F(Dispatch, TheAnswerPolicyChoosesWhoIsAnswered) {
     EXPECT_TRUE(fake.sent.empty()) << "a sender claiming 0.0.0.0 passed for the unresolved server";
 }
 
+// The owner's refusal comes before the answer limit counts a request, so a flood of strangers
+// under "listed" cannot use up the answers a listed peer is owed in that second.
+TEST_F(Dispatch, RefusedStrangersDoNotUseUpTheAnswersOfListedPeers) {
+    moduleState.answerPolicy = AnswerPolicy::Listed;
+    moduleState.cdpdList[0].address = 0x0A00A8C0;  // 192.168.0.10
+    moduleState.cdpdCount = 1;
+    PositionMessage request = makeLocateRequest();
+    fake.tickMs = 5000;
+    for (uint32_t host = 1; host <= 200; ++host)  // 10.0.100.1 to .200
+        handleDatagram(reinterpret_cast<uint8_t*>(&request), 152,
+                       destinationFor(0x0064000A | host << 24, 5555));
+    EXPECT_TRUE(fake.sent.empty());
+    handleDatagram(reinterpret_cast<uint8_t*>(&request), 152, sender);
+    EXPECT_EQ(fake.sent.size(), 1u) << "the listed peer was refused after the strangers";
+}
+
 TEST(ReceiveLoop, FailingReceivesPauseAndPerDatagramErrorsDoNot) {
     struct {
         int result;

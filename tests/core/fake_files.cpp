@@ -76,6 +76,11 @@ int fdOf(FileHandle file) {
     return it == openFiles.end() ? -1 : it->second.fd;
 }
 
+std::string pathOf(FileHandle file) {
+    auto it = openFiles.find(file);
+    return it == openFiles.end() ? std::string() : it->second.path;
+}
+
 }  // namespace
 
 std::string realPath(const char16_t* path) {
@@ -174,20 +179,37 @@ FileHandle platformOpenFile(const char16_t* path, FileAccess access, FileDisposi
     return nextHandle++;
 }
 
+// How much of a read of `size` bytes the read budget lets through; 0 when the budget is spent.
+static uint32_t readAllowed(uint32_t size) {
+    if (fakeFiles.readBudget < 0 || fakeFiles.readBudget >= int64_t(size))
+        return size;
+    return static_cast<uint32_t>(fakeFiles.readBudget);
+}
+
+// Counts what a read took, from the read budget too.
+static int32_t countRead(ssize_t n) {
+    if (n > 0) {
+        fakeFiles.bytesRead += n;
+        if (fakeFiles.readBudget >= 0)
+            fakeFiles.readBudget -= n;
+    }
+    return static_cast<int32_t>(n);
+}
+
 int32_t platformReadFile(FileHandle file, void* buffer, uint32_t size) {
     FakeCall call;
-    ssize_t n = ::read(fdOf(file), buffer, size);
-    if (n > 0)
-        fakeFiles.bytesRead += n;
-    return static_cast<int32_t>(n);
+    uint32_t allowed = readAllowed(size);
+    if (allowed == 0 && size > 0)
+        return -1;
+    return countRead(::read(fdOf(file), buffer, allowed));
 }
 
 int32_t platformReadFileAt(FileHandle file, uint64_t offset, void* buffer, uint32_t size) {
     FakeCall call;
-    ssize_t n = ::pread(fdOf(file), buffer, size, static_cast<off_t>(offset));
-    if (n > 0)
-        fakeFiles.bytesRead += n;
-    return static_cast<int32_t>(n);
+    uint32_t allowed = readAllowed(size);
+    if (allowed == 0 && size > 0)
+        return -1;
+    return countRead(::pread(fdOf(file), buffer, allowed, static_cast<off_t>(offset)));
 }
 
 bool platformFileStamp(const char16_t* path, FileStamp* stamp) {
@@ -206,9 +228,12 @@ int32_t platformWriteFile(FileHandle file, const void* bytes, uint32_t size) {
     int64_t allowed = size;
     if (fakeFiles.writeBudget >= 0 && fakeFiles.writeBudget < allowed)
         allowed = fakeFiles.writeBudget;
+    off_t at = ::lseek(fdOf(file), 0, SEEK_CUR);
     ssize_t written = allowed > 0 ? ::write(fdOf(file), bytes, static_cast<size_t>(allowed)) : 0;
     if (written > 0 && fakeFiles.writeBudget >= 0)
         fakeFiles.writeBudget -= written;
+    if (written > 0)
+        fakeFiles.events.push_back({FileEvent::Write, pathOf(file), at, written});
     return static_cast<int32_t>(written);
 }
 
@@ -228,8 +253,8 @@ int64_t platformFileSize(FileHandle file) {
 
 bool platformFlushFile(FileHandle file) {
     FakeCall call;
-    auto it = openFiles.find(file);
-    fakeFiles.flushed.push_back(it == openFiles.end() ? std::string() : it->second.path);
+    fakeFiles.events.push_back({FileEvent::Flush, pathOf(file), 0, 0});
+    fakeFiles.flushed.push_back(pathOf(file));
     if (fakeFiles.failFlush)
         return false;
     return fakeFiles.flushDoesNothing || ::fsync(fdOf(file)) == 0;
@@ -250,7 +275,10 @@ bool platformReplaceFile(const char16_t* replacement, const char16_t* existing) 
     if (fakeFiles.failReplace || isOpen(from) || isOpen(to) || heldElsewhere(from, false) ||
         heldElsewhere(to, false))
         return false;
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    if (::rename(from.c_str(), to.c_str()) != 0)
+        return false;
+    fakeFiles.events.push_back({FileEvent::Replace, to, 0, 0});
+    return true;
 }
 
 bool platformDeleteFile(const char16_t* path) {

@@ -17,6 +17,15 @@ struct HostNotification {
     size_t flushesBefore;  // how many flushes `flushed` held then
 };
 
+// A write, a flush or a replace, as the files saw it: what a test checks the order of writes and
+// barriers by.
+struct FileEvent {
+    enum Kind { Write, Flush, Replace } kind;
+    std::string path;  // the real path (of a replace: the file replaced)
+    int64_t offset;    // where a write began
+    int64_t size;      // the bytes it wrote
+};
+
 struct FakeFiles {
     std::string root;  // the real folder that stands for the drive's root
 
@@ -26,6 +35,8 @@ struct FakeFiles {
     bool failEveryOpen = false;
     std::map<std::string, int> held;
     int64_t writeBudget = -1;
+    // Reads fail (a bad block) once `readBudget` more bytes were read (-1: no limit).
+    int64_t readBudget = -1;
     bool failReplace = false;
     // Flushes succeed without waiting for the disk (benchmarks: an append without its barrier).
     bool flushDoesNothing = false;
@@ -36,6 +47,7 @@ struct FakeFiles {
     LocalTime now{};  // what platformLocalTime gives
     std::vector<std::string> opened;  // the real path of every open tried, in order
     std::vector<std::string> flushed;  // the real path of every flush asked for, in order
+    std::vector<FileEvent> events;    // every write that wrote something, flush and replace, in order
     std::vector<HostNotification> notifications;
 };
 

@@ -101,6 +101,68 @@ TEST_F(ListFiles, TheHeaderWordsNameTheirTableEntries) {
     EXPECT_EQ(modemModelName(9), nullptr);
 }
 
+// A file cut inside its header (before its count is whole) gives the header words it holds whole
+// and nothing else: a word it does not hold, the count and the list keep what they were.
+TEST_F(ListFiles, AFileCutInsideItsHeaderTakesOnlyTheWholeWords) {
+    struct {
+        size_t size;  // how much of the header (port 11, model 22, count 33) the file holds
+        int32_t port, model;  // the words after the load
+    } cdpdRows[] = {{0, 5, 6}, {3, 5, 6}, {4, 11, 6}, {7, 11, 6}, {8, 11, 22}, {11, 11, 22}};
+    const Bytes cdpdHeader = {11, 0, 0, 0, 22, 0, 0, 0, 33, 0, 0, 0};
+    for (const auto& row : cdpdRows) {
+        ModuleState& m = moduleState;
+        m.serialPortIndex = 5;
+        m.modemModelIndex = 6;
+        m.cdpdCount = 2;
+        m.cdpdList[0] = patterned<CdpdAddress>(1);
+        m.cdpdList[1] = patterned<CdpdAddress>(2);
+        Bytes before = recordBytes(m.cdpdList, sizeof m.cdpdList);
+        writeRealFile(kCdpdPath, Bytes(cdpdHeader.begin(), cdpdHeader.begin() + row.size));
+
+        EXPECT_TRUE(loadCdpdList(kCdpdPath, m.cdpdList, m.cdpdCount));
+        EXPECT_EQ(m.serialPortIndex, row.port) << row.size << " bytes";
+        EXPECT_EQ(m.modemModelIndex, row.model) << row.size << " bytes";
+        EXPECT_EQ(m.cdpdCount, 2) << row.size << " bytes";
+        EXPECT_EQ(recordBytes(m.cdpdList, sizeof m.cdpdList), before) << row.size << " bytes";
+    }
+
+    for (size_t size : {0, 3}) {
+        ModuleState& m = moduleState;
+        m.targetCount = 1;
+        m.targetList[0] = patterned<ThreeGTarget>(1);
+        Bytes before = recordBytes(m.targetList, sizeof m.targetList);
+        writeRealFile(kTargetPath, Bytes(size, 9));
+        EXPECT_TRUE(loadTargetList(kTargetPath, m.targetList, m.targetCount));
+        EXPECT_EQ(m.targetCount, 1) << size << " bytes";
+        EXPECT_EQ(recordBytes(m.targetList, sizeof m.targetList), before) << size << " bytes";
+    }
+}
+
+// A list file that cannot be read to its end (a bad block) is not loaded at all: a list cut at the
+// failed read would look whole, so the module keeps the list it had.
+TEST_F(ListFiles, AFileThatCannotBeReadToItsEndLoadsNothing) {
+    ModuleState& m = moduleState;
+    for (int i = 0; i < 3; ++i) {
+        m.cdpdList[i] = patterned<CdpdAddress>(i);
+        m.targetList[i] = patterned<ThreeGTarget>(i);
+    }
+    ASSERT_TRUE(saveCdpdList(kCdpdPath, m.cdpdList, 3));
+    ASSERT_TRUE(saveTargetList(kTargetPath, m.targetList, 3));
+    std::memset(m.cdpdList, 0, sizeof m.cdpdList);
+    std::memset(m.targetList, 0, sizeof m.targetList);
+
+    int32_t count = 7;
+    fakeFiles.readBudget = 12 + 76 + 10;  // the header, one record and a bit of the next
+    EXPECT_FALSE(loadCdpdList(kCdpdPath, m.cdpdList, count));
+    EXPECT_EQ(count, 7);
+    EXPECT_EQ(recordBytes(m.cdpdList, sizeof m.cdpdList), Bytes(sizeof m.cdpdList, 0));
+
+    fakeFiles.readBudget = 4 + 120 + 10;
+    EXPECT_FALSE(loadTargetList(kTargetPath, m.targetList, count));
+    EXPECT_EQ(count, 7);
+    EXPECT_EQ(recordBytes(m.targetList, sizeof m.targetList), Bytes(sizeof m.targetList, 0));
+}
+
 // The count is clamped to the list's room and to the whole records the file holds; slots it
 // does not reach keep what they held.
 TEST_F(ListFiles, CountsAreClampedToTheRoomAndToTheRecordsThere) {
@@ -260,6 +322,31 @@ TEST_F(ListFiles, AFailedOrCutOffSaveKeepsTheOldFile) {
         EXPECT_EQ(readRealFile(kTargetPath), oldTargets) << row.why;
         EXPECT_FALSE(realFileExists(u"\\Windows\\zqCDPD.new")) << row.why;
         EXPECT_FALSE(realFileExists(u"\\Windows\\zq3GTrack.new")) << row.why;
+    }
+}
+
+// A save flushes its new file before that file takes the old one's place, so after a power loss
+// the list on disk is the old one or the whole new one, never a new name over bytes the disk
+// never got.
+TEST_F(ListFiles, ASaveFlushesItsNewFileBeforeItTakesTheOldOnesPlace) {
+    for (const char16_t* path : {kCdpdPath, kTargetPath}) {
+        resetFakeFiles(root);
+        if (path == kCdpdPath)
+            ASSERT_TRUE(saveCdpdList(path, moduleState.cdpdList, 1));
+        else
+            ASSERT_TRUE(saveTargetList(path, moduleState.targetList, 1));
+        std::string real = realPath(path), fresh = real + ".new";
+        std::vector<std::string> order;
+        for (const FileEvent& e : fakeFiles.events) {
+            std::string step = e.kind == FileEvent::Write   ? "write "
+                               : e.kind == FileEvent::Flush ? "flush "
+                                                            : "replace ";
+            step += e.path == fresh ? "new" : e.path == real ? "list" : e.path;
+            if (order.empty() || order.back() != step)
+                order.push_back(step);
+        }
+        EXPECT_EQ(order, (std::vector<std::string>{"write new", "flush new", "replace list"}))
+            << real;
     }
 }
 

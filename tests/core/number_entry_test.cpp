@@ -345,7 +345,8 @@ TEST(SinglePrecision, TargetQueryPeriodMs) {
     } cases[] = {
         {0.01f, 600},        {2.55f, 153000},        {1.0f, 60000},
         {0.7f, 42000},       {0.0f, 0},              {-1.0f, 0},
-        {71582.78f, 4294966784u}, {1e6f, UINT32_MAX}, {kNaNf, 0},
+        {71582.78f, 4294966784u}, {71582.79f, UINT32_MAX}, {1e5f, UINT32_MAX},
+        {1e6f, UINT32_MAX},       {kNaNf, 0},
         {std::numeric_limits<float>::infinity(), UINT32_MAX},
         {-std::numeric_limits<float>::infinity(), 0},
     };

@@ -77,7 +77,7 @@ class Handlers : public testing::Test {
 
 TEST_F(Handlers, APeerPositionIsLoggedUnderItsEntryUpToTheSlash) {
     addEntry(kOther, "Van", 1);
-    addEntry(kPeer, "Truck 7/north", 2);
+    addEntry(kPeer, "Truck 7/north/gate", 2);
     addEntry(kPeer, "Second of the same address", 5);
     receive(position('U', 12, -34, 4), kPeer);
     EXPECT_EQ(told(), std::vector<std::string>{"Truck 7(12.8.2002).way"});
@@ -91,6 +91,7 @@ TEST_F(Handlers, AnUnlistedSenderIsLoggedUnderItsDottedAddressWithTheSelectedIco
     EXPECT_EQ(told(), std::vector<std::string>{"192.168.0.10(12.8.2002).way"});
     EXPECT_EQ(lastSymbol(u"\\My Documents\\192.168.0.10(12.8.2002).way"), 27u);
 
+    moduleState.cdpdList[1].iconIndex = 5;  // a slot beyond the list, never an entry's
     for (int32_t selection : {-1, 1, 49}) {  // no entry selected: icon 0
         moduleState.cdpdSelection = selection;
         receive(position('U', 12, -34, 4), kPeer);
@@ -129,6 +130,29 @@ TEST_F(Handlers, LoggingListedSendersOnlyDropsStrangersButNotTheServer) {
     receive(position('U', 12, -34, 4), kPeer);
     receive(position('n', 56, 78, 4, "T7"), kServer);
     EXPECT_EQ(told(), (std::vector<std::string>{"Truck(12.8.2002).way", "Car(12.8.2002).way"}));
+}
+
+// Before the server's name resolves (address 0) nobody is the server, not even a datagram that
+// claims to come from 0.0.0.0: no report is logged and no message stops the receiver.
+TEST_F(Handlers, NoSenderIsTheServerWhileItIsUnresolved) {
+    moduleState.serverAddress = 0;
+    addTarget(u"T7", "Seven", 2);
+    for (uint32_t from : {kServer, 0u}) {
+        receive(position('n', 56, 78, 4, "T7"), from);
+        receive(position('n', 0, 0, 0, "T7"), from);
+    }
+    EXPECT_TRUE(told().empty());
+    EXPECT_TRUE(fake.messageBoxes.empty());
+}
+
+// A report names a target by its whole ID: not one that its ID only begins, nor one that begins it.
+TEST_F(Handlers, AReportNamesATargetByItsWholeId) {
+    addTarget(u"T70", "Seventy", 1);
+    addTarget(u"T7", "Seven", 2);
+    receive(position('n', 56, 78, 4, "T"), kServer);
+    receive(position('n', 56, 78, 4, "T7"), kServer);
+    receive(position('n', 56, 78, 4, "T700"), kServer);
+    EXPECT_EQ(told(), std::vector<std::string>{"Seven(12.8.2002).way"});
 }
 
 TEST_F(Handlers, TargetReportsFromTheServerAreLoggedOncePerChange) {

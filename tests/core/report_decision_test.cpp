@@ -117,6 +117,7 @@ TEST(ReportDecision, DistancesAndBearingsOnTheGlobe) {
         {52000000, 4000000, 51999000, 4000000, 111.2, 180},   // south
         {60000000, 10000000, 60000000, 9990000, 556.0, 270},  // west, half as long at 60 N
         {0, 179999000, 0, -179999000, 222.4, 90},             // across the date line, the short way
+        {0, -179999000, 0, 179999000, 222.4, 270},            // and back
     };
     for (auto c : cases) {
         EXPECT_NEAR(metresBetween(c.latA, c.lonA, c.latB, c.lonB), c.metres, c.metres * 0.002)
@@ -126,6 +127,20 @@ TEST(ReportDecision, DistancesAndBearingsOnTheGlobe) {
     }
     EXPECT_EQ(metresBetween(1, 2, 1, 2), 0.0);
     EXPECT_EQ(bearingDegrees(1, 2, 1, 2), 0.0);
+}
+
+// A distance rule holds from its threshold on: a device exactly that far from the last report
+// sends.
+TEST(ReportDecision, TheDistanceRuleHoldsAtItsThreshold) {
+    ReportTrack track;
+    resetReportTrack(&track);
+    ASSERT_TRUE(ownReportDue(kNone, &track, 52370000, 4890000, 0));
+    noteOwnReportSent(&track, 52370000, 4890000, 0);
+    const double away = metresBetween(52370000, 4890000, 52370500, 4890000);
+    ReportRules rules{away, 0, 0};
+    EXPECT_TRUE(ownReportDue(rules, &track, 52370500, 4890000, 6000));
+    rules.metres = std::nextafter(away, 1e9);
+    EXPECT_FALSE(ownReportDue(rules, &track, 52370500, 4890000, 12000));
 }
 
 TEST(ReportDecision, TurnsAreTheSmallerAngle) {

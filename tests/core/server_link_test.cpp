@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 
 #include "module/module_state.h"
@@ -88,6 +89,23 @@ TEST_F(ServerLink, TargetQueryNeedsNeitherAccountNorFix) {
     EXPECT_EQ(fake.fixRequests, 0);
 }
 
+TEST_F(ServerLink, EachConditionThatStopsATargetQuery) {
+    struct {
+        const char* what;
+        void (*spoil)();
+    } cases[] = {
+        {"unresolvable server", [] { fake.hosts.clear(); }},
+        {"endpoint not bound", [] { moduleState.endpointBound = false; }},
+        {"no socket", [] { moduleState.udpSocket = kNoSocket; }},
+    };
+    for (auto c : cases) {
+        SetUp();
+        c.spoil();
+        sendTargetQuery(0);
+        EXPECT_TRUE(fake.sent.empty()) << c.what;
+    }
+}
+
 TEST_F(ServerLink, ATargetQueryForASlotOutsideTheListSendsNothing) {
     for (int32_t index : {-1, 1, 24, 25, 1000})
         sendTargetQuery(index);
@@ -103,7 +121,7 @@ TEST_F(ServerLink, TrackPeriodIsTheFrequencyInSinglePrecisionMilliseconds) {
         {1.0f, true, 60000},     {0.5f, true, 30000},  {1.5f, true, 90000},
         {0.1f, true, 6000},      {0.05f, true, 3000},  {0.01f, true, 600},
         {2.55f, true, 153000},   {0.0f, false, 0},     {-1.0f, false, 0},
-        {1e30f, true, UINT32_MAX},
+        {1e30f, true, UINT32_MAX}, {std::nanf(""), false, 0},
     };
     for (auto c : cases) {
         moduleState.targetList[0].frequency = c.frequency;

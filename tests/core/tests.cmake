@@ -1,6 +1,7 @@
 # Native GoogleTest binaries over the portable core. Each area keeps its block.
 
 # --- module and exchange ---
+lorvane_core_test(bytes_test core/bytes_test.cpp)
 lorvane_core_test(text_test core/text_test.cpp)
 lorvane_core_test(position_message_test core/position_message_test.cpp)
 lorvane_core_test(module_core_test core/settings_test.cpp core/own_fix_test.cpp core/dispatch_test.cpp)
@@ -25,6 +26,7 @@ lorvane_core_test(track_file_differential_test core/track_file_differential_test
 if(NOT LORVANE_SANITIZE MATCHES "thread")
     lorvane_core_test(track_file_alloc_test core/track_file_alloc_test.cpp core/track_bytes.cpp)
 endif()
+lorvane_core_test(track_memory_test core/track_memory_test.cpp)
 lorvane_core_test(list_files_test core/list_files_test.cpp)
 
 # --- number entry ---

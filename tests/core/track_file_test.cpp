@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,29 @@ TEST_F(TrackFile, AnEmptyFileGetsAZeroHeaderAndAFileWithCountZeroKeepsItsOwn) {
     appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
     ownHead[64] = 1;
     EXPECT_EQ(readRealFile(kTruck7Path), trackBytes(ownHead, {{"Truck 7.1"}}));
+}
+
+// A file that ends inside its count, the two bytes it holds not zero: once the head of the append
+// is down, the count it writes (0 until the record is whole) no longer promises records, wherever
+// the disk then cuts the append.
+TEST_F(TrackFile, AFileEndingInsideItsCountPromisesNothingOnceTheHeadIsRewritten) {
+    Bytes head(64, 0x5A);
+    head.push_back(5);  // two bytes of a count of 5
+    head.push_back(0);
+    for (int64_t budget = int64_t(kTrackRecordsOffset);; ++budget) {
+        resetFakeFiles(root);
+        forgetTrackFiles();
+        writeRealFile(kTruck7Path, head);
+        fakeFiles.writeBudget = budget;
+        appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+        bool wholeAppend = fakeFiles.writeBudget > 0;
+        fakeFiles.writeBudget = -1;
+        Bytes cut = readRealFile(kTruck7Path);
+        TrackWalk walk = walkTrackFile(cut.data(), cut.size(), nullptr);
+        EXPECT_FALSE(walk.truncated) << "cut after " << budget << " bytes: count " << walk.head.count;
+        if (wholeAppend)
+            break;
+    }
 }
 
 TEST_F(TrackFile, ANewDayStartsANewFileAndLeavesYesterdaysAlone) {
@@ -333,11 +357,19 @@ TEST_F(TrackFile, AWalkSaysWhereATruncatedFileStopsMakingSense) {
     EXPECT_EQ(walk.wholeRecords, 2);
     EXPECT_EQ(walk.stoppedAt, file.size()) << "record 3's name is missing";
 
-    file.resize(record2 + 10 + 33 + 2);  // inside record 2's longitude
-    walk = walkTrackFile(file.data(), file.size(), nullptr);
-    EXPECT_EQ(walk.wholeRecords, 1);
-    EXPECT_EQ(walk.recordsEnd, record2);
-    EXPECT_EQ(walk.stoppedAt, record2 + 10 + 33);
+    // Record 2 cut inside its longitude, just before its flag, and inside its symbol number: the
+    // walk names the field that runs past the end.
+    const size_t fixedAt = record2 + 10 + 33;  // after the name "Truck 7.2" and the comment
+    struct {
+        size_t size, stoppedAt;
+    } cuts[] = {{fixedAt + 2, fixedAt}, {fixedAt + 20, fixedAt + 20}, {fixedAt + 23, fixedAt + 21}};
+    for (const auto& cut : cuts) {
+        Bytes part(file.begin(), file.begin() + cut.size);
+        walk = walkTrackFile(part.data(), part.size(), nullptr);
+        EXPECT_EQ(walk.wholeRecords, 1) << cut.size;
+        EXPECT_EQ(walk.recordsEnd, record2) << cut.size;
+        EXPECT_EQ(walk.stoppedAt, cut.stoppedAt) << "cut at " << cut.size;
+    }
 }
 
 // Runs `cutAppend` with its writes cut off after any number of bytes (a full disk, a power loss)
@@ -359,6 +391,7 @@ void expectNoCutCountsAMissingRecord(void (*cutAppend)()) {
         {"a file remembered from the append before", true, twoPoints, true, 4},
         {"a new file remembered from the append before", false, {}, true, 2},
     };
+    const int64_t recordLength = int64_t(trackBytes({}, {{"Truck 7.3"}}).size());
     for (const auto& start : starts) {
         for (int64_t budget = 0;; ++budget) {
             std::filesystem::remove(realPath(kTruck7Path));
@@ -366,6 +399,7 @@ void expectNoCutCountsAMissingRecord(void (*cutAppend)()) {
                 writeRealFile(kTruck7Path, start.file);
             if (start.appendFirst)
                 appendTrackPoint("Truck 7", kDec8, 56, -78, 1);
+            Bytes before = readRealFile(kTruck7Path);
             fakeFiles.writeBudget = budget;
             cutAppend();
             bool wholeAppend = fakeFiles.writeBudget > 0;
@@ -374,6 +408,12 @@ void expectNoCutCountsAMissingRecord(void (*cutAppend)()) {
             Bytes cut = readRealFile(kTruck7Path);
             TrackWalk walk = walkTrackFile(cut.data(), cut.size(), nullptr);
             EXPECT_FALSE(walk.truncated) << start.why << ", cut after " << budget << " bytes";
+            // The record goes first: cut inside it, the append has changed nothing already there.
+            if (budget < recordLength && !before.empty()) {
+                EXPECT_EQ(Bytes(cut.begin(), cut.begin() + std::min(cut.size(), before.size())),
+                          before)
+                    << start.why << ", cut after " << budget << " bytes, inside the record";
+            }
 
             appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
             Bytes next = readRealFile(kTruck7Path);
@@ -459,6 +499,12 @@ Bytes longDay(int32_t records) {
     return trackBytes(newTrackHead(records), points);
 }
 
+// The path of `name`'s file of 8 December 2002.
+std::u16string dec8PathOf(const char* name) {
+    std::string path = std::string("\\My Documents\\") + name + "(12.8.2002).way";
+    return std::u16string(path.begin(), path.end());
+}
+
 // The count of a file and whether it walks whole with one newest point at its end.
 int32_t soundCount(const Bytes& file) {
     std::vector<uint64_t> newest;
@@ -485,6 +531,77 @@ TEST_F(TrackFile, AnAppendToAnUnchangedFileReadsAFewHundredBytesWhateverItsSize)
     EXPECT_EQ(soundCount(readRealFile(kTruck7Path)), 20002);
 }
 
+// Targets logged in turn each keep their file remembered: after the first append of each, which
+// walks it, every append reads only what proves the file unchanged. They are two pairs of files
+// whose paths differ only in that one goes on where the other ends, one pair first logged in each
+// order, so that an entry found by a path's prefix shows whatever order the table keeps.
+TEST_F(TrackFile, TargetsLoggedInTurnWalkTheirLongFilesOnlyOnce) {
+    const char* names[] = {"Truck 7", "Truck 7(12.8.2002).way", "Van 2(12.8.2002).way", "Van 2"};
+    const Bytes day = longDay(2000);
+    for (const char* name : names)
+        writeRealFile(dec8PathOf(name).c_str(), day);
+    for (int round = 0; round < 4; ++round) {
+        for (const char* name : names) {
+            fakeFiles.bytesRead = 0;
+            appendTrackPoint(name, kDec8, 12 + round, -34, 2);
+            if (round == 0)
+                EXPECT_GE(fakeFiles.bytesRead, int64_t(day.size())) << name;
+            else
+                EXPECT_LE(fakeFiles.bytesRead, 512) << name << ", round " << round;
+        }
+    }
+    for (const char* name : names)
+        EXPECT_EQ(soundCount(readRealFile(dec8PathOf(name).c_str())), 2004) << name;
+}
+
+// With more files than the table holds, the file used least recently makes room for a new one,
+// and every other file stays remembered.
+TEST_F(TrackFile, TheFileUsedLeastRecentlyMakesRoom) {
+    const Bytes day = longDay(500);
+    std::vector<std::string> names;
+    for (size_t i = 0; i <= kRememberedTrackFiles; ++i) {
+        names.push_back("Car " + std::to_string(i));
+        writeRealFile(dec8PathOf(names.back().c_str()).c_str(), day);
+        appendTrackPoint(names.back().c_str(), kDec8, 12, -34, 2);  // the last evicts Car 0
+    }
+    for (size_t i = 1; i <= kRememberedTrackFiles; ++i) {
+        fakeFiles.bytesRead = 0;
+        appendTrackPoint(names[i].c_str(), kDec8, 13, -34, 2);
+        EXPECT_LE(fakeFiles.bytesRead, 512) << names[i] << " was evicted";
+    }
+    fakeFiles.bytesRead = 0;
+    appendTrackPoint(names[0].c_str(), kDec8, 13, -34, 2);
+    EXPECT_GE(fakeFiles.bytesRead, int64_t(day.size())) << "Car 0 was never evicted";
+}
+
+// The count is the append's promise: it is written only when every byte written before it has
+// been flushed, so that a power loss, which may keep any of the writes not yet flushed and lose
+// the others, never leaves a count that promises a record the disk lacks. New, cold and warm
+// appends alike.
+TEST_F(TrackFile, TheCountIsWrittenOnlyAfterEverythingBeforeItWasFlushed) {
+    writeRealFile(kTruck7Path, longDay(3));
+    appendTrackPoint("Truck 7", kDec8, 12, -34, 2);
+    appendTrackPoint("Truck 7", kDec8, 13, -34, 2);
+    appendTrackPoint("Van 2", kDec8, 14, -34, 2);
+    appendTrackPoint("Van 2", kDec8, 15, -34, 2);
+
+    int counts = 0;
+    std::map<std::string, bool> unflushed;
+    for (const FileEvent& e : fakeFiles.events) {
+        if (e.kind == FileEvent::Flush) {
+            unflushed[e.path] = false;
+        } else if (e.offset == int64_t(kTrackCountOffset) && e.size == 4) {
+            ++counts;
+            EXPECT_FALSE(unflushed[e.path]) << "count " << counts << " of " << e.path
+                                            << " written before the writes ahead of it were flushed";
+        } else {
+            unflushed[e.path] = true;
+        }
+    }
+    EXPECT_EQ(counts, 4);
+    EXPECT_EQ(soundCount(readRealFile(kTruck7Path)), 5);
+}
+
 // Several targets logged in turn each keep their own file's memory; a new day's file is a new
 // file, and yesterday's is left alone.
 TEST_F(TrackFile, TargetsLoggedInTurnKeepTheirFilesApart) {
@@ -493,12 +610,8 @@ TEST_F(TrackFile, TargetsLoggedInTurnKeepTheirFilesApart) {
         for (const char* name : names)
             appendTrackPoint(name, kDec8, 12 + round, -34, 2);
     }
-    for (const char* name : names) {
-        std::string path = std::string("\\My Documents\\") + name + "(12.8.2002).way";
-        std::u16string widePath(path.begin(), path.end());
-        Bytes file = readRealFile(widePath.c_str());
-        EXPECT_EQ(soundCount(file), 4) << name;
-    }
+    for (const char* name : names)
+        EXPECT_EQ(soundCount(readRealFile(dec8PathOf(name).c_str())), 4) << name;
 }
 
 // A flush that fails leaves the writes with the system; the count is written all the same, so the
@@ -569,3 +682,39 @@ TEST_F(TrackFile, AnOlderSymbolRewrittenInTheSameClockStepStaysUntilAWalk) {
     records.push_back({"Truck 7.6"});
     EXPECT_EQ(readRealFile(kTruck7Path), trackBytes(newTrackHead(6), records));
 }
+
+namespace {
+
+// Which names may become a file: none with a control character or a character file names refuse,
+// and none whose folders lead out of the documents folder (a folder of dots and blanks).
+TEST(TrackNames, OnlyNamesThatStayAFileInTheDocumentsFolderAreWritable) {
+    struct {
+        const char* name;
+        bool writable;
+    } rows[] = {
+        {"Truck 7", true},        {"fleet\\Truck 7", true}, {"a..b\\x", true},
+        {"x\\..", true},          {"\x1F", false},           {"a\x1F" "b", false},
+        {" ~\x7F", true},          {"a<b", false},            {"..\\x", false},
+        {".. \\x", false},         {". .\\x", false},         {"fleet\\ . \\x", false},
+    };
+    for (const auto& row : rows) {
+        std::u16string path = trackFilePath(u"\\My Documents", row.name, kDec8);
+        EXPECT_EQ(isWritableTrackPath(path, row.name), row.writable) << row.name;
+    }
+}
+
+// A file whose count cannot grow is left as it is; one below that gets the largest count.
+TEST(TrackPlan, TheLargestCountIsNeverPassed) {
+    TrackWalk walk{};
+    walk.head.presentBytes = kTrackRecordsOffset;
+    walk.recordsEnd = 1000;
+    TrackAppend append;
+    walk.head.count = walk.wholeRecords = INT32_MAX;
+    EXPECT_FALSE(planTrackAppend(walk, false, "x", kDec8, 1, 2, 24, &append));
+    walk.head.count = walk.wholeRecords = INT32_MAX - 1;
+    ASSERT_TRUE(planTrackAppend(walk, false, "x", kDec8, 1, 2, 24, &append));
+    EXPECT_EQ(append.newCount, INT32_MAX);
+    EXPECT_EQ(append.writeAt, 1000u);
+}
+
+}  // namespace
