@@ -468,6 +468,22 @@ TEST_F(TrackFile, PointsWrittenTogetherShareOneFlushPerFileAndAreToldAfterAll) {
                           {"Truck 7.3", kDec8Comment, -360, 140, 26}}));
 }
 
+// A point whose coordinate the file cannot hold tenfold is left out (the host is still told of
+// it) and costs the points after it nothing: they reach the same file with the same one flush.
+TEST_F(TrackFile, APointThatCannotBeWrittenLeavesTheOthersOfItsFileOneFlush) {
+    const TrackPoint round[] = {{"Truck 7", kDec8, 12, -34, 2},
+                                {"Truck 7", kDec8, 300000000, -35, 2},
+                                {"Truck 7", kDec8, 14, -36, 2}};
+    appendTrackPoints(round, std::size(round));
+
+    EXPECT_EQ(fakeFiles.flushed,
+              (std::vector<std::string>{root + "/My Documents/Truck 7(12.8.2002).way"}));
+    EXPECT_EQ(fakeFiles.notifications.size(), 3u);
+    EXPECT_EQ(readRealFile(kTruck7Path),
+              trackBytes(newTrackHead(2), {trackRecord("Truck 7.1", 17),
+                                           {"Truck 7.2", kDec8Comment, -360, 140, 26}}));
+}
+
 // A file the append made whose head and first record did not fit whole (a full disk gives the
 // name and then no byte, or a few) is removed again: once there is room, the next append makes it
 // anew with a new file's header, instead of taking an empty file for someone else's and giving
