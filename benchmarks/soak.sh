@@ -56,10 +56,10 @@ source "$root/scripts/netlab.sh"
 source "$root/scripts/device.sh"
 source "$root/scripts/wine-session.sh"
 
-# The module asks for a receive buffer of 1 MiB (module/receive_buffer.h). Wine's socket is a
-# Linux socket, and Linux gives no socket more than net.core.rmem_max (Debian: 208 KiB) unless
-# the owner allows it; the device's own Winsock has no such cap. So the soak lifts the cap to
-# what the module asks for, for its run only.
+# The module asks for a receive buffer of 1 MiB (kReceiveBufferBytes in exchange/receive_loop.h).
+# Wine's socket is a Linux socket, and Linux gives no socket more than net.core.rmem_max (Debian:
+# 208 KiB) unless the owner allows it; the device's own Winsock has no such cap. So the soak
+# lifts the cap to what the module asks for, for its run only.
 asked=1048576
 rmem_was=$(sysctl -n net.core.rmem_max)
 work="$root/build/$preset/soak"
