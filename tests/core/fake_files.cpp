@@ -83,6 +83,14 @@ std::string pathOf(FileHandle file) {
 
 }  // namespace
 
+std::vector<std::string> flushedPaths() {
+    std::vector<std::string> paths;
+    for (const FileEvent& e : fakeFiles.events)
+        if (e.kind == FileEvent::Flush)
+            paths.push_back(e.path);
+    return paths;
+}
+
 std::string realPath(const char16_t* path) {
     std::string out = fakeFiles.root;
     for (const char16_t* p = path; *p; ++p) {
@@ -254,7 +262,7 @@ int64_t platformFileSize(FileHandle file) {
 bool platformFlushFile(FileHandle file) {
     FakeCall call;
     fakeFiles.events.push_back({FileEvent::Flush, pathOf(file), 0, 0});
-    fakeFiles.flushed.push_back(pathOf(file));
+    ++fakeFiles.flushes;
     if (fakeFiles.failFlush)
         return false;
     return fakeFiles.flushDoesNothing || ::fsync(fdOf(file)) == 0;
@@ -291,7 +299,7 @@ bool platformDeleteFile(const char16_t* path) {
 
 void platformNotifyHost(void* hostWindow, const char* trackFileName) {
     FakeCall call;
-    fakeFiles.notifications.push_back({hostWindow, trackFileName, fakeFiles.flushed.size()});
+    fakeFiles.notifications.push_back({hostWindow, trackFileName, fakeFiles.flushes});
 }
 
 LocalTime platformLocalTime() {

@@ -14,7 +14,7 @@
 struct HostNotification {
     void* window;
     std::string fileName;  // copied when the module sent it
-    size_t flushesBefore;  // how many flushes `flushed` held then
+    size_t flushesBefore;  // how many flushes the files had seen then
 };
 
 // A write, a flush or a replace, as the files saw it: what a test checks the order of writes and
@@ -46,8 +46,8 @@ struct FakeFiles {
     int64_t bytesRead = 0;  // by every read since the reset
     LocalTime now{};  // what platformLocalTime gives
     std::vector<std::string> opened;  // the real path of every open tried, in order
-    std::vector<std::string> flushed;  // the real path of every flush asked for, in order
     std::vector<FileEvent> events;    // every write that wrote something, flush and replace, in order
+    size_t flushes = 0;               // the flushes among them
     std::vector<HostNotification> notifications;
 };
 
@@ -55,6 +55,9 @@ extern FakeFiles fakeFiles;
 
 // Forgets every fault and notification, closes nothing, and sets the root.
 void resetFakeFiles(const std::string& root);
+
+// The real path of every flush asked for since the reset, in order (the flushes of `events`).
+std::vector<std::string> flushedPaths();
 
 // The real path a platform path stands for.
 std::string realPath(const char16_t* path);

@@ -280,13 +280,13 @@ TEST_F(Rounds, WhatQueuedIsWrittenOnceNothingWaitsWithOneFlushPerFileAndToldInOr
         arrive(m, from, --behind);
         EXPECT_TRUE(told().empty()) << "told before the round was written";
     }
-    EXPECT_TRUE(fakeFiles.flushed.empty());
+    EXPECT_TRUE(flushedPaths().empty());
     lookBeforeReceive();
 
     EXPECT_EQ(told(), (std::vector<std::string>{"Truck(12.8.2002).way", "Van(12.8.2002).way",
                                                 "Car(12.8.2002).way", "Truck(12.8.2002).way",
                                                 "Van(12.8.2002).way", "Truck(12.8.2002).way"}));
-    std::vector<std::string> flushed = fakeFiles.flushed;
+    std::vector<std::string> flushed = flushedPaths();
     std::sort(flushed.begin(), flushed.end());
     EXPECT_EQ(flushed, (std::vector<std::string>{root + "/My Documents/Car(12.8.2002).way",
                                                  root + "/My Documents/Truck(12.8.2002).way",
@@ -329,7 +329,7 @@ TEST_F(Rounds, AFullRoundIsWrittenBeforeItTakesMore) {
     EXPECT_TRUE(told().empty());
     arrive(position('U', 9999, -34, 4), kPeer, 99);
     EXPECT_EQ(told().size(), kRoundPositions) << "the full round, before the next position";
-    EXPECT_EQ(fakeFiles.flushed.size(), 1u);
+    EXPECT_EQ(flushedPaths().size(), 1u);
     fake.datagramsWaiting = 0;
     lookBeforeReceive();
     EXPECT_EQ(told().size(), kRoundPositions + 1);

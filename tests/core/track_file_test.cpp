@@ -451,7 +451,7 @@ TEST_F(TrackFile, PointsWrittenTogetherShareOneFlushPerFileAndAreToldAfterAll) {
                                 {"Van 2", kDec8, 13, -35, 1}};
     appendTrackPoints(round, std::size(round));
 
-    EXPECT_EQ(fakeFiles.flushed,
+    EXPECT_EQ(flushedPaths(),
               (std::vector<std::string>{root + "/My Documents/Truck 7(12.8.2002).way",
                                         root + "/My Documents/Van 2(12.8.2002).way"}));
     std::vector<std::string> told;
@@ -476,7 +476,7 @@ TEST_F(TrackFile, APointThatCannotBeWrittenLeavesTheOthersOfItsFileOneFlush) {
                                 {"Truck 7", kDec8, 14, -36, 2}};
     appendTrackPoints(round, std::size(round));
 
-    EXPECT_EQ(fakeFiles.flushed,
+    EXPECT_EQ(flushedPaths(),
               (std::vector<std::string>{root + "/My Documents/Truck 7(12.8.2002).way"}));
     EXPECT_EQ(fakeFiles.notifications.size(), 3u);
     EXPECT_EQ(readRealFile(kTruck7Path),
