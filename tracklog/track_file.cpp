@@ -246,7 +246,7 @@ bool fileRecordOf(const TrackPoint& point, FileRecord* record) {
 // Two points go to one file when they have the same name and day: the path is the name and the
 // date, widened byte by byte, and the date's "(" is the path's last.
 bool sameFile(const TrackPoint& a, const TrackPoint& b) {
-    return std::strcmp(a.name != nullptr ? a.name : "", b.name != nullptr ? b.name : "") == 0 &&
+    return std::strcmp(a.name, b.name) == 0 &&
            a.receivedAt.year == b.receivedAt.year && a.receivedAt.month == b.receivedAt.month &&
            a.receivedAt.day == b.receivedAt.day;
 }
